@@ -1,0 +1,81 @@
+#include "platform/FileSystem.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+std::string Reason(int error) {
+    return std::strerror(error);
+}
+} // namespace
+
+bool FileExists(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool ReadWholeFile(const std::string& path, std::string& contents, std::string& reason) {
+    contents.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        reason = Reason(errno);
+        return false;
+    }
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            reason = Reason(errno);
+            ::close(fd);
+            contents.clear();
+            return false;
+        }
+        if (got == 0) {
+            break;
+        }
+        contents.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return true;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& contents, std::string& reason) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        reason = Reason(errno);
+        return false;
+    }
+    std::size_t done = 0;
+    while (done < contents.size()) {
+        const ssize_t put = ::write(fd, contents.data() + done, contents.size() - done);
+        if (put < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            reason = Reason(errno);
+            ::close(fd);
+            return false;
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    if (::close(fd) != 0) {
+        reason = Reason(errno);
+        return false;
+    }
+    return true;
+}
+
+} // namespace platform
