@@ -128,6 +128,21 @@ TEST_F(TranslatorTest, ApplyToStopsAtAPropertyThatDoesNotExist) {
     EXPECT_EQ(window.label.Caption(), "lbWelcome");
 }
 
+// A section name given twice lists twice, but the profile reader reads the
+// keys of its first occurrence only: both entries carry the first texts.
+TEST_F(TranslatorTest, RepeatedSectionReadsItsFirstOccurrence) {
+    WriteTrans("europe.mdl", Entry("lbWelcome", "Caption", "First") +
+                                 Entry("lbWelcome", "Hint", "Second"));
+    translator.LoadFile("europe.mdl");
+    ASSERT_EQ(translator.Items().size(), 2u);
+    EXPECT_EQ(translator.Items()[1]->PropertyName, "Caption");
+    EXPECT_EQ(translator.Items()[1]->Value, "First");
+    translator.ApplyTo(window.form);
+    EXPECT_EQ(window.label.Caption(), "First");
+    EXPECT_EQ(window.label.Hint(), "");
+    EXPECT_EQ(translator.Translate("LBWELCOME"), "First");
+}
+
 TEST_F(TranslatorTest, LoadLanguageFollowsTheRegionTable) {
     WriteTrans("germany.mdl", Entry("lbWelcome", "Caption", "Willkommen"));
     WriteTrans("brasil.mdl", Entry("lbWelcome", "Caption", "Bem-vindo"));
