@@ -1,0 +1,120 @@
+#include "ui/qt/QtWidgetClasses.h"
+
+#include <QAbstractItemView>
+#include <QCloseEvent>
+#include <QPainter>
+#include <QTimer>
+
+#include "ui/ComboBox.h"
+#include "ui/Form.h"
+
+namespace ui::qt {
+
+void EventDepth::Run(const std::function<void()>& handler) {
+    struct Leave {
+        int& depth;
+        ~Leave() { --depth; }
+    };
+    ++m_depth;
+    Leave leave{m_depth};
+    handler();
+}
+
+QString ToQString(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QPixmap LoadPicture(const std::string& name) {
+    QPixmap picture;
+    if (name.empty()) {
+        return picture;
+    }
+    const QString base = QStringLiteral(":/vg/") + ToQString(name);
+    for (const char* suffix : {".bmp", ".png", ""}) {
+        if (picture.load(base + QLatin1String(suffix))) {
+            break;
+        }
+    }
+    return picture;
+}
+
+FormWindow::FormWindow(Form& form, EventDepth& depth)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                           Qt::MSWindowsFixedSizeDialogHint),
+      m_form(&form), m_depth(depth) {}
+
+void FormWindow::closeEvent(QCloseEvent* event) {
+    if (m_form != nullptr) {
+        m_depth.Run([this] { m_form->CloseByUser(); });
+    }
+    // The form may have been destroyed by its own close.
+    if (m_form == nullptr || m_form->Closed()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+DropDownList::DropDownList(ComboBox& model, EventDepth& depth, QWidget* parent)
+    : QComboBox(parent), m_model(&model), m_depth(depth) {
+    setEditable(false);
+}
+
+void DropDownList::hidePopup() {
+    // Qt also calls this when the list box itself is hidden; only a list
+    // that was dropped down closes up.
+    const bool wasDropped = view()->isVisible();
+    QComboBox::hidePopup();
+    if (!wasDropped || m_model == nullptr) {
+        return;
+    }
+    m_depth.Run([this] { m_model->SetItemIndex(currentIndex()); });
+    // The handler may show a modal box: it runs once the list has gone.
+    QTimer::singleShot(0, this, [this] {
+        if (m_model != nullptr) {
+            m_depth.Run([this] { m_model->CloseUp(); });
+        }
+    });
+}
+
+BevelWidget::BevelWidget(QWidget* parent) : QFrame(parent) {
+    SetShape(Bevel::Shape::Frame);
+}
+
+void BevelWidget::SetShape(Bevel::Shape shape) {
+    m_shape = shape;
+    setFrameStyle(shape == Bevel::Shape::Frame ? (QFrame::Box | QFrame::Sunken) : QFrame::NoFrame);
+    update();
+}
+
+void BevelWidget::paintEvent(QPaintEvent* event) {
+    if (m_shape == Bevel::Shape::Frame) {
+        QFrame::paintEvent(event);
+        return;
+    }
+    // An etched line is a dark line over a light one, two pixels in all.
+    QPainter painter(this);
+    const int y = m_shape == Bevel::Shape::BottomLine ? height() - 2 : 0;
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawLine(0, y, width() - 1, y);
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawLine(0, y + 1, width() - 1, y + 1);
+}
+
+PanelWidget::PanelWidget(QWidget* parent) : QFrame(parent) {}
+
+void PanelWidget::SetCaption(const QString& caption) {
+    m_caption = caption;
+    update();
+}
+
+void PanelWidget::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    if (!m_caption.isEmpty()) {
+        QPainter painter(this);
+        painter.drawText(contentsRect(), Qt::AlignCenter, m_caption);
+    }
+}
+
+} // namespace ui::qt
