@@ -1,0 +1,110 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "ui/Bevel.h"
+#include "ui/Button.h"
+#include "ui/ComboBox.h"
+#include "ui/Form.h"
+#include "ui/Image.h"
+#include "ui/Label.h"
+#include "ui/Memo.h"
+#include "ui/Notebook.h"
+#include "ui/Panel.h"
+
+class TTranslator;
+
+namespace platform {
+class Locale;
+}
+
+// The application title: it captions the error boxes and the task bar.
+inline constexpr const char* kApplicationTitle = "Varnek Gerrix Morvellin setup";
+
+// The wizard window. Page "Select Language" greets the user, offers the
+// language list, the manual and the Start button; page "Progress" holds the
+// progress log of the installation.
+//
+// The window moves through three states: choosing (first page, Close shown,
+// Start enabled only while a language is chosen), installing (second page,
+// Close hidden) and finished (Finish shown). It never returns to the first
+// page.
+class TForm1 : public ui::Form {
+public:
+    // `translator` and `locale` must outlive the window. `programFolder` is
+    // the folder the wizard reads its data from, without trailing separator.
+    TForm1(ui::Application& app, TTranslator& translator, const platform::Locale& locale,
+           std::string programFolder);
+    ~TForm1() override;
+
+    // Components, named as translation files address them.
+    ui::Image& Image1;
+    ui::Panel& Panel1;
+    ui::Bevel& Bevel1;
+    ui::Button& btnClose;
+    ui::Button& btnFinish;
+    ui::Notebook& Notebook1;
+    ui::Page& PageSelectLanguage;
+    ui::Page& PageProgress;
+    ui::Panel& Panel7;
+    ui::Label& lbWelcomeText;
+    ui::Bevel& Bevel3;
+    ui::Label& lbSelectLanguage;
+    ui::ComboBox& edtLanguages;
+    ui::Button& btnManual;
+    ui::Button& btnStart;
+    ui::Panel& Panel6;
+    ui::Bevel& Bevel7;
+    ui::Memo& memoVoortgang;
+    // Made last so that they lie above the banner.
+    ui::Label& lbWelcome;
+    ui::Label& lbProgressHeader;
+    ui::Label& lbProgressText;
+
+    // Folder of the running program, without a trailing separator.
+    std::string ProgramFolder;
+    // The current region code; empty while no language is chosen.
+    std::string RegionCode;
+    // From the setup settings file.
+    std::string RegisterVersion;
+    std::string VersionZipName;
+    // Of the target installation, from the registry.
+    std::string AppDir;
+    std::string EnvDir;
+    std::string Version;
+
+    // The list position each language entry received when the list was
+    // filled, in the order of the language table; -1 before.
+    std::array<int, 12> LanguageEntryIndex{};
+
+    // Event handlers.
+    void FormCreate();
+    void btnCloseClick();
+    void btnFinishClick();
+    void edtLanguagesPropertiesCloseUp();
+
+    // Region code of the user interface locale.
+    std::string DetectRegionCode() const;
+    // Fills the language list with the twelve entries, translated.
+    void FillLanguageList();
+    // Selects the entry of `code` and enables Start when the code is set.
+    void SelectLanguageEntry(const std::string& code);
+    // Reads "VG_Setup.ini" beside the program.
+    void ReadSetupSettings();
+
+    // Appends a line to the progress log ("- " + text; an empty text gives
+    // an empty line) and shows it at once.
+    void AddLogLine(const std::string& text);
+    // Writes the progress log to AppDir + Version + "/setup.log" (UTF-8, CR LF
+    // line ends), replacing that file. Raises ui::Exception "Cannot create
+    // file "<path>". <reason>" when the file cannot be written.
+    void SaveLog();
+
+private:
+    void BuildLayout();
+
+    TTranslator& m_translator;
+    const platform::Locale& m_locale;
+    std::string m_programFolder;
+};
