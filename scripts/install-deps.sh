@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs that are missing, and
+# nothing else. Quiet when everything is there. Uses sudo when not root.
+#
+#   scripts/install-deps.sh build [test] [demo]
+set -euo pipefail
+
+declare -A wanted=()
+add() { for p in "$@"; do wanted[$p]=1; done; }
+
+for group in "$@"; do
+    case "$group" in
+        build) add g++ cmake ninja-build pkg-config qt6-base-dev ;;
+        test) add libgtest-dev libgmock-dev fonts-dejavu-core ;;
+        demo) add xvfb xauth x11-utils imagemagick fonts-dejavu-core ;;
+        *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
+    esac
+done
+
+missing=()
+for p in "${!wanted[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=()
+[[ $(id -u) -eq 0 ]] || sudo=(sudo)
+echo "Installing missing packages: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
