@@ -1,0 +1,54 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "../support/TempFolder.h"
+#include "app/TForm1.h"
+#include "localization/TTranslator.h"
+#include "platform/Locale.h"
+#include "ui/Application.h"
+#include "ui/scripted/ScriptedUiPort.h"
+
+namespace testing_support {
+
+class FakeLocale : public platform::Locale {
+public:
+    std::string abbreviation = "ENU";
+    std::string AbbreviatedLanguageName() const override { return abbreviation; }
+};
+
+// A wizard on a medium in a temporary folder, drawn by the scripted backend.
+// The medium starts with the shipped translation files; tests change it
+// before calling Create().
+class WizardFixture : public ::testing::Test {
+protected:
+    TempFolder medium;
+    FakeLocale locale;
+    ui::ScriptedUiPort port;
+    ui::Application app{port, kApplicationTitle};
+    TTranslator translator{medium.Path()};
+    std::unique_ptr<TForm1> form;
+
+    void SetUp() override {
+        std::filesystem::copy(VG_DEMO_TRANS_DIR, medium / "trans",
+                              std::filesystem::copy_options::recursive);
+    }
+    void TearDown() override {
+        EXPECT_EQ(port.Unanswered(), 0) << "a message box or question had no scripted answer";
+        EXPECT_EQ(port.AnswersLeft(), 0u) << "scripted answers were not asked for";
+    }
+
+    // Makes the window and runs its creation handler, as the program does.
+    TForm1& Create(const std::string& abbreviation = "ENU") {
+        locale.abbreviation = abbreviation;
+        form = std::make_unique<TForm1>(app, translator, locale, medium.Path());
+        app.CreateForm(*form);
+        return *form;
+    }
+};
+
+} // namespace testing_support
