@@ -12,6 +12,10 @@ void Application::CreateForm(Form& form) {
     if (m_mainForm == nullptr) {
         m_mainForm = &form;
     }
+    CreateDialog(form);
+}
+
+void Application::CreateDialog(Form& form) {
     m_port.Realize(form);
     if (form.OnCreate) {
         HandleEvent(form.OnCreate);

@@ -26,6 +26,9 @@ public:
     // handler. The first form created becomes the main form.
     void CreateForm(Form& form);
     Form* MainForm() const { return m_mainForm; }
+    // Realizes a secondary window (a progress dialog) and runs its OnCreate
+    // handler; it never becomes the main form.
+    void CreateDialog(Form& form);
 
     // Shows the main form and runs the message loop until the main form
     // closes or Terminate() is called.

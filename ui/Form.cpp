@@ -25,7 +25,11 @@ void Form::Close() {
 }
 
 void Form::CloseByUser() {
-    Dispatch([this] { Close(); });
+    Dispatch([this] {
+        if (!OnCloseQuery || OnCloseQuery()) {
+            Close();
+        }
+    });
 }
 
 } // namespace ui

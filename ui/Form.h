@@ -31,12 +31,17 @@ public:
     // handler; an error ends the handler and the form is shown all the same.
     std::function<void()> OnCreate;
 
+    // Asked when the user closes the window by its system menu; returning
+    // false keeps the window open. None: the window closes.
+    std::function<bool()> OnCloseQuery;
+
     // Closes the window: hides it; closing the application's main form ends
     // the message loop.
     void Close();
     bool Closed() const { return m_closed; }
 
-    // Backend: the user closed the window by its system menu.
+    // Backend: the user closed the window by its system menu; asks
+    // OnCloseQuery, then closes.
     void CloseByUser();
 
 private:

@@ -56,6 +56,9 @@ void ScriptedUiPort::DetachPeers(Control& control) {
 
 void ScriptedUiPort::Realize(Form& form) {
     AttachPeers(form);
+    if (OnRealize) {
+        OnRealize(form);
+    }
 }
 
 void ScriptedUiPort::Unrealize(Form& form) {
@@ -90,6 +93,9 @@ std::optional<std::string> ScriptedUiPort::InputQuery(const std::string& caption
 
 void ScriptedUiPort::ProcessPendingEvents() {
     ++m_processEventsCalls;
+    if (WhileProcessingEvents) {
+        WhileProcessingEvents();
+    }
 }
 
 void ScriptedUiPort::Run(Form& mainForm) {

@@ -50,6 +50,12 @@ public:
     // What Run() does while the main form is shown.
     std::function<void()> WhileRunning;
 
+    // What the user does while the program handles pending events (clicks
+    // during a long step); called on every ProcessPendingEvents.
+    std::function<void()> WhileProcessingEvents;
+    // Runs when a form is realized (tests reach dialogs made inside a step).
+    std::function<void(Form&)> OnRealize;
+
     int ProcessEventsCalls() const { return m_processEventsCalls; }
     bool Running() const { return m_running; }
     bool TerminateRequested() const { return m_terminate; }

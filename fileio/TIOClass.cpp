@@ -1,0 +1,130 @@
+#include "fileio/TIOClass.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "fileio/TCopyProgressDialog.h"
+#include "platform/Directory.h"
+#include "platform/FileCopy.h"
+#include "platform/FileSystem.h"
+#include "platform/Process.h"
+#include "platform/ProgramFolder.h"
+#include "ui/Application.h"
+
+namespace {
+
+constexpr std::size_t kCommandLineLimit = 511;
+constexpr const char* kCopyErrorCaption = "Error Copying File or Folder";
+
+struct CopyItem {
+    std::string source;
+    std::string target;
+    bool isFolder = false;
+};
+
+std::string BaseName(const std::string& path) {
+    const std::string sep = platform::PathSeparator();
+    const auto cut = path.find_last_of(sep);
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// The files and folders below `folder`, each with its place below `target`,
+// folders before what they hold.
+void CollectTree(const std::string& folder, const std::string& target, std::vector<CopyItem>& items) {
+    const std::string sep = platform::PathSeparator();
+    items.push_back({folder, target, true});
+    for (const auto& entry : platform::EnumerateMatches(folder + sep + "*")) {
+        if (entry.isDirectory) {
+            CollectTree(entry.path, target + sep + entry.name, items);
+        } else {
+            items.push_back({entry.path, target + sep + entry.name, false});
+        }
+    }
+}
+
+} // namespace
+
+TIOClass::TIOClass(ui::Application& app) : m_app(app) {}
+
+int TIOClass::CountFiles(const std::string& pattern) const {
+    return static_cast<int>(platform::EnumerateMatches(pattern).size());
+}
+
+int TIOClass::RunAndWait(const std::string& commandLine, int /*showMode*/) {
+    if (commandLine.size() > kCommandLineLimit) {
+        return -1;
+    }
+    return platform::RunProgramAndWait(commandLine);
+}
+
+bool TIOClass::CopyFiles(const std::string& source, const std::string& destination,
+                         bool isDirectory, const std::string& progressTitle) {
+    if (!platform::DirectoryExists(destination)) {
+        platform::CreateFolder(destination);
+    }
+    const std::string sep = platform::PathSeparator();
+    std::vector<CopyItem> items;
+    if (isDirectory) {
+        if (!platform::DirectoryExists(source)) {
+            return false;
+        }
+        CollectTree(source, destination + sep + BaseName(source), items);
+    } else {
+        if (CountFiles(source) <= 0) {
+            return false;
+        }
+        for (const auto& entry : platform::EnumerateMatches(source)) {
+            if (entry.isDirectory) {
+                CollectTree(entry.path, destination + sep + entry.name, items);
+            } else {
+                items.push_back({entry.path, destination + sep + entry.name, false});
+            }
+        }
+    }
+
+    TCopyProgressDialog dialog(m_app, progressTitle);
+    m_app.CreateDialog(dialog);
+    dialog.Show();
+    m_app.ProcessMessages();
+
+    bool ok = true;
+    for (std::size_t i = 0; i < items.size() && ok; ++i) {
+        const CopyItem& item = items[i];
+        if (dialog.CancelRequested()) {
+            ok = false;
+            break;
+        }
+        dialog.ShowFile(BaseName(item.source), item.target);
+        m_app.ProcessMessages();
+        if (item.isFolder) {
+            if (!platform::DirectoryExists(item.target) && !platform::CreateFolder(item.target)) {
+                m_app.MessageBox("Cannot create the folder " + item.target + ".", kCopyErrorCaption,
+                                 ui::MsgButtons::Ok, ui::MsgIcon::Error);
+                ok = false;
+            }
+            continue;
+        }
+        std::string reason;
+        const double before = static_cast<double>(i) / static_cast<double>(items.size());
+        const double share = 1.0 / static_cast<double>(items.size());
+        const auto outcome = platform::CopyFileSafely(
+            item.source, item.target,
+            [&](std::uint64_t done, std::uint64_t total) {
+                const double part = total == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(total);
+                dialog.SetFraction(before + share * part);
+                m_app.ProcessMessages();
+                return !dialog.CancelRequested();
+            },
+            reason);
+        if (outcome == platform::CopyOutcome::Failed) {
+            m_app.MessageBox("Cannot copy " + BaseName(item.source) + ": " + reason + ".",
+                             kCopyErrorCaption, ui::MsgButtons::Ok, ui::MsgIcon::Error);
+            ok = false;
+        } else if (outcome == platform::CopyOutcome::Cancelled) {
+            ok = false;
+        }
+    }
+    dialog.SetFraction(1.0);
+    dialog.Close();
+    return ok;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+
+namespace ui {
+class Application;
+}
+
+// Window show commands of the Windows program; accepted everywhere, with
+// effect only where the platform has such commands.
+inline constexpr int SW_SHOWDEFAULT = 10;
+
+// File and process operations of the wizard: copying files with a progress
+// window, counting directory entries, starting a program and waiting for it.
+// One instance lives for the whole run.
+class TIOClass {
+public:
+    // `app` shows the progress window and the error boxes; it must outlive
+    // this object.
+    explicit TIOClass(ui::Application& app);
+
+    // Copies every file matching `source` (a file name or a pattern with "*"
+    // and "?" in its last part), or with `isDirectory` the folder `source`
+    // with everything in it, into the folder `destination`, overwriting
+    // files there without a question. The destination folder is created
+    // first (one level; a failure there shows up as a failed copy). A
+    // progress window captioned `progressTitle` shows the file being copied
+    // and offers Cancel. Each file is written under a temporary name and
+    // renamed over the old one, so a file in the destination is always the
+    // old one or the complete new one.
+    //
+    // Returns false when nothing matches `source`, when a file could not be
+    // copied (an error box names it and the system's reason; the copy stops
+    // there) or when the user cancelled; true when every file was copied.
+    bool CopyFiles(const std::string& source, const std::string& destination, bool isDirectory,
+                   const std::string& progressTitle);
+
+    // The number of directory entries matching `pattern`: files, folders,
+    // hidden entries and every other kind; 0 when nothing matches.
+    int CountFiles(const std::string& pattern) const;
+
+    // Starts the program the command line names and waits until it ends.
+    // Returns its exit code, or -1 when it cannot be started. A command line
+    // of more than 511 characters is not started (-1) rather than cut.
+    // `showMode` is a window show command (SW_SHOWDEFAULT, ...).
+    int RunAndWait(const std::string& commandLine, int showMode);
+
+private:
+    ui::Application& m_app;
+};
