@@ -15,8 +15,7 @@ ui::Font Verdana(int pixelHeight, bool bold = false) {
 
 } // namespace
 
-TForm1::TForm1(ui::Application& app, TTranslator& translator, const platform::Locale& locale,
-               std::string programFolder)
+TForm1::TForm1(ui::Application& app, const WizardServices& services, std::string programFolder)
     : ui::Form(app, "Form1"),
       Image1(Make<ui::Image>("Image1", this)),
       Panel1(Make<ui::Panel>("Panel1", this)),
@@ -39,8 +38,10 @@ TForm1::TForm1(ui::Application& app, TTranslator& translator, const platform::Lo
       lbWelcome(Make<ui::Label>("lbWelcome", this)),
       lbProgressHeader(Make<ui::Label>("lbProgressHeader", this)),
       lbProgressText(Make<ui::Label>("lbProgressText", this)),
-      m_translator(translator),
-      m_locale(locale),
+      m_translator(services.translator),
+      m_fileIO(services.fileIO),
+      m_locale(services.locale),
+      m_registry(services.registry),
       m_programFolder(std::move(programFolder)) {
     LanguageEntryIndex.fill(-1);
     BuildLayout();

@@ -13,11 +13,22 @@
 #include "ui/Notebook.h"
 #include "ui/Panel.h"
 
+class TIOClass;
 class TTranslator;
 
 namespace platform {
 class Locale;
-}
+class Registry;
+} // namespace platform
+
+// The services the wizard window works with. They live from program load to
+// program end, longer than the window.
+struct WizardServices {
+    TTranslator& translator;
+    TIOClass& fileIO;
+    const platform::Locale& locale;
+    const platform::Registry& registry;
+};
 
 // The application title: it captions the error boxes and the task bar.
 inline constexpr const char* kApplicationTitle = "Varnek Gerrix Morvellin setup";
@@ -32,10 +43,9 @@ inline constexpr const char* kApplicationTitle = "Varnek Gerrix Morvellin setup"
 // page.
 class TForm1 : public ui::Form {
 public:
-    // `translator` and `locale` must outlive the window. `programFolder` is
-    // the folder the wizard reads its data from, without trailing separator.
-    TForm1(ui::Application& app, TTranslator& translator, const platform::Locale& locale,
-           std::string programFolder);
+    // `programFolder` is the folder the wizard reads its data from, without
+    // a trailing separator.
+    TForm1(ui::Application& app, const WizardServices& services, std::string programFolder);
     ~TForm1() override;
 
     // Components, named as translation files address them.
@@ -92,6 +102,11 @@ public:
     void SelectLanguageEntry(const std::string& code);
     // Reads "VG_Setup.ini" beside the program.
     void ReadSetupSettings();
+    // Finds the target installation in the registry, fills AppDir, EnvDir
+    // and Version and writes them to the log. False when the key does not
+    // exist. Raises platform::RegistryError "Invalid data type for '%s'" for
+    // a value that is not a string.
+    bool LookupTargetInstallation();
 
     // Appends a line to the progress log ("- " + text; an empty text gives
     // an empty line) and shows it at once.
@@ -105,6 +120,8 @@ private:
     void BuildLayout();
 
     TTranslator& m_translator;
+    TIOClass& m_fileIO;
     const platform::Locale& m_locale;
+    const platform::Registry& m_registry;
     std::string m_programFolder;
 };

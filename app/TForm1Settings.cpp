@@ -1,10 +1,12 @@
-// The setup settings file beside the program.
+// The setup settings file beside the program and the target installation
+// in the registry.
 
 #include "app/TForm1.h"
 #include "localization/IniFile.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramFolder.h"
+#include "platform/Registry.h"
 
 namespace {
 
@@ -15,6 +17,11 @@ namespace {
 //                     without folder and extension
 constexpr const char* kSettingsFile = "VG_Setup.ini";
 constexpr const char* kSettingsSection = "ENVIROMENT";
+
+// HKEY_LOCAL_MACHINE\SOFTWARE\Varnek\Gerrix\<RegisterVersion>\Setup holds
+// the string values AppDir, EnvDir and Version of the installed program.
+constexpr const char* kTargetKeyPrefix = "\\SOFTWARE\\Varnek\\Gerrix\\";
+constexpr const char* kTargetKeySuffix = "\\Setup";
 
 std::string UpperCaseAToZ(std::string text) {
     for (char& c : text) {
@@ -40,4 +47,28 @@ void TForm1::ReadSetupSettings() {
     }
     RegisterVersion = UpperCaseAToZ(ini.ReadString(kSettingsSection, "RegisterVersion"));
     VersionZipName = ini.ReadString(kSettingsSection, "VersionZipName");
+}
+
+bool TForm1::LookupTargetInstallation() {
+    AppDir.clear();
+    EnvDir.clear();
+    Version.clear();
+    bool found = true;
+    const std::string key = kTargetKeyPrefix + RegisterVersion + kTargetKeySuffix;
+    const platform::KeyAccess access = m_registry.OpenKey(key);
+    if (access == platform::KeyAccess::NotFound) {
+        found = false;
+    } else if (access == platform::KeyAccess::Full) {
+        const std::pair<const char*, std::string*> values[] = {
+            {"AppDir", &AppDir}, {"EnvDir", &EnvDir}, {"Version", &Version}};
+        for (const auto& [name, field] : values) {
+            if (auto value = m_registry.ReadString(key, name)) {
+                *field = *value;
+            }
+        }
+    }
+    AddLogLine(AppDir);
+    AddLogLine(EnvDir);
+    AddLogLine(Version);
+    return found;
 }

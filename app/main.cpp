@@ -1,10 +1,12 @@
-// The program entry: the two services that live for the whole run, the
+// The program entry: the services that live for the whole run, the
 // application object with its title, the wizard window and the message loop.
 
 #include "app/TForm1.h"
+#include "fileio/TIOClass.h"
 #include "localization/TTranslator.h"
 #include "platform/Locale.h"
 #include "platform/ProgramFolder.h"
+#include "platform/Registry.h"
 #include "ui/Application.h"
 #include "ui/qt/QtUiPort.h"
 
@@ -14,8 +16,14 @@ TTranslator Translator{platform::ProgramFolder()};
 int main(int argc, char** argv) {
     ui::QtUiPort port(argc, argv);
     ui::Application application(port, kApplicationTitle);
-    platform::SystemLocale locale;
-    TForm1 form(application, Translator, locale, platform::ProgramFolder());
+    // The file operations need the application for their progress window, so
+    // they are made with it, still before the window.
+    TIOClass FileIO(application);
+    const platform::SystemLocale locale;
+    const auto registry = platform::MakeSystemRegistry();
+
+    TForm1 form(application, WizardServices{Translator, FileIO, locale, *registry},
+                platform::ProgramFolder());
     application.CreateForm(form);
     application.Run();
     return 0;

@@ -11,6 +11,10 @@ cmake --preset default >/dev/null
 cmake --build --preset default --target setup demo_medium >/dev/null
 
 medium="$root/build/demo-medium"
+# The demo target machine: its registry and system folder live in the build
+# tree, so the demo never touches the real ones.
+export VG_REGISTRY_FILE="$root/build/demo-target/registry.reg"
+export VG_SYSTEM_DIR="$root/build/demo-target/system"
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
     exec "$medium/setup"
 fi

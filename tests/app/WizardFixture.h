@@ -8,8 +8,10 @@
 
 #include "../support/TempFolder.h"
 #include "app/TForm1.h"
+#include "fileio/TIOClass.h"
 #include "localization/TTranslator.h"
 #include "platform/Locale.h"
+#include "platform/RegistryFile.h"
 #include "ui/Application.h"
 #include "ui/scripted/ScriptedUiPort.h"
 
@@ -31,6 +33,9 @@ protected:
     ui::ScriptedUiPort port;
     ui::Application app{port, kApplicationTitle};
     TTranslator translator{medium.Path()};
+    TIOClass fileIO{app};
+    // HKEY_LOCAL_MACHINE as an export file; tests replace it before Create().
+    platform::RegistryFile registry = platform::RegistryFile::FromBytes("", true);
     std::unique_ptr<TForm1> form;
 
     void SetUp() override {
@@ -45,7 +50,8 @@ protected:
     // Makes the window and runs its creation handler, as the program does.
     TForm1& Create(const std::string& abbreviation = "ENU") {
         locale.abbreviation = abbreviation;
-        form = std::make_unique<TForm1>(app, translator, locale, medium.Path());
+        form = std::make_unique<TForm1>(
+            app, WizardServices{translator, fileIO, locale, registry}, medium.Path());
         app.CreateForm(*form);
         return *form;
     }
