@@ -20,4 +20,8 @@ bool ReadWholeFile(const std::string& path, std::string& contents, std::string& 
 // file cannot be created or written; `reason` then holds the system's reason.
 bool WriteWholeFile(const std::string& path, const std::string& contents, std::string& reason);
 
+// Makes `path` the process's current folder. False when it cannot; `reason`
+// then holds the system's reason.
+bool ChangeCurrentFolder(const std::string& path, std::string& reason);
+
 } // namespace platform

@@ -78,4 +78,12 @@ bool WriteWholeFile(const std::string& path, const std::string& contents, std::s
     return true;
 }
 
+bool ChangeCurrentFolder(const std::string& path, std::string& reason) {
+    if (::chdir(path.c_str()) != 0) {
+        reason = Reason(errno);
+        return false;
+    }
+    return true;
+}
+
 } // namespace platform

@@ -9,4 +9,8 @@ namespace platform {
 // Windows the system folder. No trailing separator.
 std::string SystemFolder();
 
+// The file name pattern of shared libraries: "*.so" on Linux, "*.dll" on
+// Windows.
+const char* LibraryFilePattern();
+
 } // namespace platform

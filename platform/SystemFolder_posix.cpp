@@ -13,4 +13,8 @@ std::string SystemFolder() {
     return folder;
 }
 
+const char* LibraryFilePattern() {
+    return "*.so";
+}
+
 } // namespace platform
