@@ -9,6 +9,11 @@ Button::Button(Component* owner, std::string name, Control* parent)
     PublishOther("Cancel");
 }
 
+void Button::SetDefault(bool isDefault) {
+    m_default = isDefault;
+    Changed(Aspect::Style);
+}
+
 void Button::Click() {
     if (Visible() && Enabled()) {
         Dispatch(OnClick);

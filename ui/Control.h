@@ -28,6 +28,7 @@ enum class Aspect {
     PageIndex, // page holder's shown page
     Progress,  // progress bar position or maximum
     Repaint,   // paint now, while the window's thread is busy
+    Style,     // form border and stay-on-top; a button's default state
 };
 
 enum class Align { None, Top, Bottom, Client };

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "ui/Control.h"
 #include "ui/MessageBox.h"
 
 namespace ui {
@@ -41,6 +42,18 @@ public:
 
     // Ends the message loop of Run at the next opportunity.
     virtual void Terminate() = 0;
+
+    // The outer rectangle of the form's window on the screen, frame and
+    // title bar included, in pixels. A window without a frame yet (one not
+    // realized, or not yet decorated by the window manager) reports its
+    // position and its client size.
+    virtual Bounds FrameBounds(const Form& form) const = 0;
+    // The part of the primary screen that windows may cover: the screen
+    // without task bars, panels and docks.
+    virtual Bounds WorkArea() const = 0;
+    // The height of the arrow button of a vertical scroll bar, in pixels:
+    // the height controls take to match the platform's scroll bars.
+    virtual int ScrollArrowHeight() const = 0;
 };
 
 } // namespace ui

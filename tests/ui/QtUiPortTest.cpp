@@ -13,8 +13,10 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -468,6 +470,189 @@ TEST_F(QtUiPortTest, WindowsOfAFormDroppedByItsOwnHandlerGoLater) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(otherWindow, nullptr);
     other.SetCaption("after"); // reaches no widget
+}
+
+// A small stay-on-top dialog with a status line, a default button and
+// another button.
+class StatusDialog : public Form {
+public:
+    explicit StatusDialog(Application& app) : Form(app, "StatusDialog") {
+        SetClientSize(300, 100);
+        SetBorderStyle(BorderStyle::Dialog);
+        SetStayOnTop(true);
+        status.SetBounds(10, 15, 280, 17);
+        other.SetBounds(20, 60, 75, 25);
+        cancel.SetBounds(112, 60, 75, 25);
+        cancel.SetCaption("&Cancel");
+        cancel.SetDefault(true);
+        other.OnClick = [this] { ++otherClicks; };
+        cancel.OnClick = [this] { ++cancelClicks; };
+        OnCloseQuery = [this] {
+            Hide();
+            return false;
+        };
+    }
+
+    Label& status = Make<Label>("Status", this);
+    Button& other = Make<Button>("Other", this);
+    Button& cancel = Make<Button>("Cancel", this);
+    int otherClicks = 0;
+    int cancelClicks = 0;
+};
+
+class QtDialogTest : public QtUiPortTest {
+protected:
+    QtDialogTest() {
+        app.CreateDialog(dialog);
+        dialogWindow = FindWindow("StatusDialog");
+    }
+
+    template <class T = QWidget> T* InDialog(const char* name) {
+        T* widget = dialogWindow ? dialogWindow->findChild<T*>(QString::fromLatin1(name)) : nullptr;
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    static void PressEnter(QWidget* target, Qt::Key key = Qt::Key_Return,
+                           Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(target, &press);
+    }
+
+    StatusDialog dialog{app};
+    QPointer<QWidget> dialogWindow;
+};
+
+TEST_F(QtDialogTest, DialogBorderIsFixedAndStaysOnTop) {
+    ASSERT_NE(dialogWindow, nullptr);
+    EXPECT_EQ(app.MainForm(), &form);
+    EXPECT_EQ(dialogWindow->windowType(), Qt::Dialog);
+    EXPECT_TRUE(dialogWindow->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(dialogWindow->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(dialogWindow->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(dialogWindow->minimumSize(), QSize(300, 100));
+    EXPECT_EQ(dialogWindow->maximumSize(), QSize(300, 100));
+    EXPECT_EQ(window->windowType(), Qt::Window);
+    EXPECT_FALSE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+
+    // New flags make a new native window: it stays shown and in its place.
+    dialog.SetPosition(123, 45);
+    dialog.Show();
+    dialog.SetStayOnTop(false);
+    EXPECT_FALSE(dialogWindow->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(dialogWindow->isVisible());
+    EXPECT_EQ(dialogWindow->frameGeometry().topLeft(), QPoint(123, 45));
+    dialog.SetBorderStyle(BorderStyle::Single);
+    EXPECT_EQ(dialogWindow->windowType(), Qt::Window);
+    EXPECT_TRUE(dialogWindow->isVisible());
+}
+
+TEST_F(QtDialogTest, EnterPressesTheFocusedButtonElseTheDefault) {
+    auto* cancel = InDialog<QPushButton>("Cancel");
+    auto* other = InDialog<QPushButton>("Other");
+    ASSERT_NE(cancel, nullptr);
+    ASSERT_NE(other, nullptr);
+    EXPECT_TRUE(cancel->isDefault());
+    EXPECT_FALSE(other->isDefault());
+    EXPECT_EQ(cancel->text(), "&Cancel");
+    EXPECT_EQ(cancel->shortcut(), QKeySequence(Qt::ALT | Qt::Key_C)) << "access key C";
+    dialog.Show();
+
+    const struct {
+        const char* what;
+        QWidget* focus;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int otherClicks;
+        int cancelClicks;
+    } cases[] = {
+        {"Enter on the window", nullptr, Qt::Key_Return, Qt::NoModifier, 0, 1},
+        {"keypad Enter", nullptr, Qt::Key_Enter, Qt::KeypadModifier, 0, 1},
+        {"Enter on the label", InDialog("Status"), Qt::Key_Return, Qt::NoModifier, 0, 1},
+        {"Enter on the default button", cancel, Qt::Key_Return, Qt::NoModifier, 0, 1},
+        {"Enter on another button", other, Qt::Key_Return, Qt::NoModifier, 1, 0},
+        {"Shift+Enter", nullptr, Qt::Key_Return, Qt::ShiftModifier, 0, 0},
+        {"another key", nullptr, Qt::Key_A, Qt::NoModifier, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        dialog.otherClicks = dialog.cancelClicks = 0;
+        if (QWidget* focused = dialogWindow->focusWidget()) {
+            focused->clearFocus();
+        }
+        if (c.focus != nullptr) {
+            c.focus->setFocus();
+        }
+        PressEnter(c.focus != nullptr ? c.focus : dialogWindow.data(), c.key, c.modifiers);
+        EXPECT_EQ(dialog.otherClicks, c.otherClicks);
+        EXPECT_EQ(dialog.cancelClicks, c.cancelClicks);
+    }
+
+    // Without a usable default button Enter does nothing.
+    dialog.cancelClicks = 0;
+    dialog.cancel.SetEnabled(false);
+    PressEnter(dialogWindow);
+    dialog.cancel.SetEnabled(true);
+    dialog.cancel.SetDefault(false);
+    EXPECT_FALSE(cancel->isDefault());
+    PressEnter(dialogWindow);
+    EXPECT_EQ(dialog.cancelClicks, 0);
+}
+
+TEST_F(QtDialogTest, LongTextIsCutAtTheLabelsEdgeNotWrapped) {
+    auto* status = InDialog<QLabel>("Status");
+    ASSERT_NE(status, nullptr);
+    dialog.status.SetCaption(std::string(200, 'W') + " and more words to wrap");
+    EXPECT_GT(status->sizeHint().width(), 280);
+    EXPECT_FALSE(status->wordWrap());
+    EXPECT_EQ(status->geometry(), QRect(10, 15, 280, 17));
+}
+
+QRect ToQRect(const Bounds& bounds) {
+    return {bounds.left, bounds.top, bounds.width, bounds.height};
+}
+
+TEST_F(QtDialogTest, FramesPlacesAndMetricsComeFromQt) {
+    dialog.SetPosition(130, 70);
+    EXPECT_EQ(ToQRect(port.FrameBounds(dialog)), QRect(130, 70, 300, 100)) << "nothing framed yet";
+    // The offscreen platform frames a window once it is shown. The frame
+    // told before the dialog's first show is the one it then gets.
+    form.Show();
+    const QRect estimate = ToQRect(port.FrameBounds(dialog));
+    dialog.Show();
+    EXPECT_EQ(dialogWindow->frameGeometry(), estimate);
+    EXPECT_EQ(dialogWindow->frameGeometry().topLeft(), QPoint(130, 70));
+    EXPECT_EQ(dialogWindow->geometry().size(), QSize(300, 100));
+    dialog.Hide();
+    dialog.Show();
+    EXPECT_EQ(dialogWindow->frameGeometry(), estimate) << "a placed window is not re-centred";
+    EXPECT_EQ(ToQRect(port.FrameBounds(form)), window->frameGeometry());
+
+    // A window the program did not place is centred on the screen.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE((window->frameGeometry().center() - area.center()).manhattanLength(), 4);
+    EXPECT_EQ(ToQRect(port.WorkArea()), area);
+    EXPECT_EQ(port.ScrollArrowHeight(),
+              QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    EXPECT_GT(port.ScrollArrowHeight(), 0);
+
+    StatusDialog unrealized(app);
+    unrealized.SetPosition(-5, 9);
+    EXPECT_EQ(ToQRect(port.FrameBounds(unrealized)), QRect(-5, 9, 300, 100));
+}
+
+TEST_F(QtDialogTest, ShowBringsTheDialogToTheFrontAndClosingItOnlyHides) {
+    form.Show();
+    dialog.Show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), dialogWindow.data());
+    EXPECT_FALSE(dialogWindow->close());
+    EXPECT_TRUE(dialogWindow->isHidden());
+    EXPECT_FALSE(dialog.Visible());
+    EXPECT_FALSE(dialog.Closed());
+    EXPECT_TRUE(window->isVisible());
+    dialog.Show();
+    EXPECT_TRUE(dialogWindow->isVisible());
 }
 
 TEST(QtUiPortLifetime, PortMayGoBeforeTheForms) {

@@ -155,6 +155,35 @@ TEST(Application, CreateFormRunsOnCreateAndTheFormShowsAfterIt) {
     EXPECT_TRUE(w.port.TerminateRequested());
 }
 
+// Enter presses the first usable default button in the order of the
+// control tree, also one on a panel.
+TEST(Form, EnterPressesTheFirstVisibleEnabledDefaultButton) {
+    Window w;
+    auto& plain = w.form.Make<ui::Button>("btnPlain", &w.form);
+    auto& panel = w.form.Make<ui::Panel>("Panel1", &w.form);
+    auto& first = w.form.Make<ui::Button>("btnFirst", &panel);
+    auto& second = w.form.Make<ui::Button>("btnSecond", &w.form);
+    int plainClicks = 0;
+    int firstClicks = 0;
+    int secondClicks = 0;
+    plain.OnClick = [&] { ++plainClicks; };
+    first.OnClick = [&] { ++firstClicks; };
+    second.OnClick = [&] { ++secondClicks; };
+    w.form.EnterPressed();
+    EXPECT_EQ(w.form.DefaultButton(), nullptr);
+    first.SetDefault(true);
+    second.SetDefault(true);
+    w.form.EnterPressed();
+    first.Hide();
+    w.form.EnterPressed();
+    second.SetEnabled(false);
+    w.form.EnterPressed();
+    EXPECT_EQ(w.form.DefaultButton(), nullptr);
+    EXPECT_EQ(plainClicks, 0);
+    EXPECT_EQ(firstClicks, 1);
+    EXPECT_EQ(secondClicks, 1);
+}
+
 TEST(MessageBoxes, ButtonPositionsMapToAnswers) {
     EXPECT_EQ(ui::ButtonAt(ui::MsgButtons::YesNoCancel, 1), ui::MsgResult::No);
     EXPECT_EQ(ui::ButtonAt(ui::MsgButtons::YesNoCancel, 2), ui::MsgResult::Cancel);

@@ -16,6 +16,7 @@
 #include <QStackedWidget>
 
 #include "ui/Bevel.h"
+#include "ui/Button.h"
 #include "ui/ComboBox.h"
 #include "ui/Form.h"
 #include "ui/Image.h"
@@ -151,6 +152,9 @@ void QtControlPeer::Update(Aspect aspect) {
     case Aspect::Repaint:
         m_widget->repaint();
         break;
+    case Aspect::Style:
+        ApplyStyle();
+        break;
     }
     auto* bevel = dynamic_cast<BevelWidget*>(m_widget.data());
     if (bevel != nullptr && m_control.GetKind() == Control::Kind::Bevel) {
@@ -162,7 +166,7 @@ void QtControlPeer::Update(Aspect aspect) {
 void QtControlPeer::ApplyAll() {
     for (Aspect aspect : {Aspect::Visible, Aspect::Enabled, Aspect::Caption, Aspect::Hint,
                           Aspect::Font, Aspect::Color, Aspect::Items, Aspect::ItemIndex,
-                          Aspect::Lines, Aspect::PageIndex, Aspect::Progress}) {
+                          Aspect::Lines, Aspect::PageIndex, Aspect::Progress, Aspect::Style}) {
         Update(aspect);
     }
 }
@@ -236,6 +240,14 @@ void QtControlPeer::ApplyBounds() {
     case Control::Kind::Form: {
         const QSize client = ClientSize();
         m_widget->setFixedSize(client.expandedTo(QSize(0, 0)));
+        if (const auto& position = static_cast<const Form&>(m_control).Position()) {
+            // A window's position is that of its frame.
+            const QPoint place(position->left, position->top);
+            if (m_windowPosition != place) {
+                m_windowPosition = place;
+                m_widget->move(place);
+            }
+        }
         ArrangeChildren();
         break;
     }
@@ -282,14 +294,24 @@ void QtControlPeer::ShowWindow() {
         m_widget->setWindowIcon(QIcon(icon));
     }
     ApplyTabOrder(form);
-    if (!m_widget->isVisible()) {
+    if (!m_widget->isVisible() && !form.Position()) {
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             const QRect area = screen->availableGeometry();
             m_widget->move(area.center() - QPoint(m_widget->width() / 2, m_widget->height() / 2));
         }
     }
     m_widget->show();
+    m_widget->raise();
     m_widget->activateWindow();
+}
+
+void QtControlPeer::ApplyStyle() {
+    if (auto* window = dynamic_cast<FormWindow*>(m_widget.data())) {
+        window->ApplyStyle();
+    } else if (m_control.GetKind() == Control::Kind::Button) {
+        static_cast<QPushButton*>(m_widget.data())
+            ->setDefault(static_cast<const Button&>(m_control).Default());
+    }
 }
 
 void QtControlPeer::ApplyTabOrder(Control& form) {

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QPalette>
+#include <QPoint>
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
@@ -56,6 +57,7 @@ private:
     void ApplyLines();
     void ApplyPageIndex();
     void ApplyProgress();
+    void ApplyStyle();
     void ShowWindow();
 
     Control& m_control;
@@ -65,6 +67,9 @@ private:
     QPalette m_palette;
     // Where the widget was last put; none before the first placement.
     std::optional<QRect> m_rect;
+    // The form position last given to the window, so that only a new one
+    // moves a window the user may have dragged.
+    std::optional<QPoint> m_windowPosition;
     std::vector<std::string> m_shownLines;
 };
 

@@ -14,7 +14,9 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
+#include <QStyle>
 
 #include "ui/Button.h"
 #include "ui/ComboBox.h"
@@ -40,6 +42,10 @@ QMessageBox::StandardButton ToStandardButton(MsgResult result) {
         break;
     }
     return QMessageBox::Ok;
+}
+
+Bounds ToBounds(const QRect& rect) {
+    return {rect.x(), rect.y(), rect.width(), rect.height()};
 }
 
 QMessageBox::Icon ToQIcon(MsgIcon icon) {
@@ -327,6 +333,47 @@ void QtUiPort::Terminate() {
     if (m_impl->loop != nullptr) {
         m_impl->loop->exit();
     }
+}
+
+Bounds QtUiPort::FrameBounds(const Form& form) const {
+    const auto found = std::find_if(m_impl->forms.begin(), m_impl->forms.end(),
+                                    [&form](const Impl::RealizedForm& realized) {
+                                        return realized.form == &form && realized.window != nullptr;
+                                    });
+    if (found != m_impl->forms.end()) {
+        const QRect frame = found->window->frameGeometry();
+        if (frame != found->window->geometry()) {
+            return ToBounds(frame);
+        }
+        // Not framed yet: the window manager will frame it like the other
+        // windows of the program, and the frame will lie where the window
+        // was moved to.
+        for (const Impl::RealizedForm& other : m_impl->forms) {
+            if (other.window != nullptr && other.window != found->window) {
+                const QRect otherFrame = other.window->frameGeometry();
+                const QRect otherClient = other.window->geometry();
+                if (otherFrame != otherClient) {
+                    const QMargins margins(otherClient.left() - otherFrame.left(),
+                                           otherClient.top() - otherFrame.top(),
+                                           otherFrame.right() - otherClient.right(),
+                                           otherFrame.bottom() - otherClient.bottom());
+                    return ToBounds(QRect(frame.topLeft(), frame.size().grownBy(margins)));
+                }
+            }
+        }
+        return ToBounds(frame);
+    }
+    const ScreenPoint position = form.Position().value_or(ScreenPoint{});
+    return {position.left, position.top, form.GetBounds().width, form.GetBounds().height};
+}
+
+Bounds QtUiPort::WorkArea() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? ToBounds(screen->availableGeometry()) : Bounds{};
+}
+
+int QtUiPort::ScrollArrowHeight() const {
+    return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
 }
 
 } // namespace ui

@@ -38,6 +38,16 @@ public:
     // Returns at once when Terminate() was called before.
     void Run(Form& mainForm) override;
     void Terminate() override;
+    // The window's frame geometry. Qt knows a window's frame only once the
+    // window manager has decorated it; until then the frame is taken to be
+    // as wide as that of another framed window of the program, with its
+    // top-left corner where the window was moved to (the client rectangle
+    // when no window is framed yet).
+    Bounds FrameBounds(const Form& form) const override;
+    // The available geometry of the primary screen.
+    Bounds WorkArea() const override;
+    // The style's scroll-bar extent.
+    int ScrollArrowHeight() const override;
 
 private:
     struct Impl;

@@ -2,7 +2,9 @@
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QTimer>
 
 #include "ui/ComboBox.h"
@@ -38,11 +40,47 @@ QPixmap LoadPicture(const std::string& name) {
     return picture;
 }
 
+namespace {
+
+// Every form has a title bar with a close box and no minimise or maximise
+// box; the hints are given explicitly because without CustomizeWindowHint
+// the window manager adds its own.
+Qt::WindowFlags WindowFlagsOf(const Form& form) {
+    Qt::WindowFlags flags = form.GetBorderStyle() == BorderStyle::Dialog ? Qt::Dialog : Qt::Window;
+    flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+             Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+    if (form.StayOnTop()) {
+        flags |= Qt::WindowStaysOnTopHint;
+    }
+    return flags;
+}
+
+} // namespace
+
 FormWindow::FormWindow(Form& form, EventDepth& depth)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                           Qt::MSWindowsFixedSizeDialogHint),
-      m_form(&form), m_depth(depth) {}
+    : QWidget(nullptr, WindowFlagsOf(form)), m_form(&form), m_depth(depth) {}
+
+void FormWindow::ApplyStyle() {
+    if (m_form == nullptr) {
+        return;
+    }
+    const Qt::WindowFlags flags = WindowFlagsOf(*m_form);
+    if (flags == windowFlags()) {
+        return;
+    }
+    // New flags make a new native window, which is hidden and may be put
+    // anywhere.
+    const bool shown = isVisible();
+    const bool moved = testAttribute(Qt::WA_Moved);
+    const QPoint place = pos();
+    setWindowFlags(flags);
+    if (moved) {
+        move(place);
+    }
+    if (shown) {
+        show();
+    }
+}
 
 void FormWindow::closeEvent(QCloseEvent* event) {
     if (m_form != nullptr) {
@@ -54,6 +92,25 @@ void FormWindow::closeEvent(QCloseEvent* event) {
     } else {
         event->ignore();
     }
+}
+
+void FormWindow::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool plain = event->modifiers() == Qt::NoModifier ||
+                       (event->modifiers() == Qt::KeypadModifier && event->key() == Qt::Key_Enter);
+    if (!enter || !plain || m_form == nullptr) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // Outside a QDialog a push button ignores Enter; on Windows the focused
+    // button takes it.
+    auto* focused = qobject_cast<QPushButton*>(focusWidget());
+    if (focused != nullptr && focused->isVisible() && focused->isEnabled()) {
+        focused->click();
+    } else {
+        m_depth.Run([this] { m_form->EnterPressed(); });
+    }
+    event->accept();
 }
 
 DropDownList::DropDownList(ComboBox& model, EventDepth& depth, QWidget* parent)

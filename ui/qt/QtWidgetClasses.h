@@ -37,15 +37,21 @@ QPixmap LoadPicture(const std::string& name);
 QString ToQString(const std::string& text);
 
 // The window of a form. A close by the user asks the model, which decides
-// whether the window goes away.
+// whether the window goes away. Enter that no control on the window takes
+// presses the focused push button, else the form's default button, as in a
+// Windows dialog.
 class FormWindow : public QWidget {
 public:
     FormWindow(Form& form, EventDepth& depth);
     // Cuts the tie to the model; closes are accepted from then on.
     void Detach() { m_form = nullptr; }
+    // Sets the window flags for the form's border style and stay-on-top
+    // state; a shown window stays shown, a moved one where it was.
+    void ApplyStyle();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     Form* m_form;

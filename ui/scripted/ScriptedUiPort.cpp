@@ -63,6 +63,7 @@ void ScriptedUiPort::Realize(Form& form) {
 
 void ScriptedUiPort::Unrealize(Form& form) {
     DetachPeers(form);
+    m_frames.erase(&form);
 }
 
 MsgResult ScriptedUiPort::ShowMessageBox(const MessageBoxRequest& request) {
@@ -112,6 +113,17 @@ void ScriptedUiPort::Run(Form& mainForm) {
 
 void ScriptedUiPort::Terminate() {
     m_terminate = true;
+}
+
+Bounds ScriptedUiPort::FrameBounds(const Form& form) const {
+    auto found = m_frames.find(&form);
+    if (found != m_frames.end()) {
+        return found->second;
+    }
+    const ScreenPoint position = form.Position().value_or(ScreenPoint{});
+    const Bounds& client = form.GetBounds();
+    return {position.left, position.top, m_margins.left + client.width + m_margins.right,
+            m_margins.top + client.height + m_margins.bottom};
 }
 
 Control& FindControl(Form& form, const std::string& name) {

@@ -65,6 +65,23 @@ public:
     // Runs whenever a control reports a change (tests watch repaints).
     std::function<void(const Control&, Aspect)> OnUpdate;
 
+    // The scripted screen. A form's frame is the rectangle given to
+    // SetFrameBounds for it (until the form is unrealized), else its client
+    // area widened by the frame margins, which are all 0 until set, placed
+    // at its Position (the screen's corner 0,0 when it has none). The work
+    // area is 0, 0, 1024 x 768 and the scroll arrows are 17 pixels high
+    // until set.
+    struct FrameMargins {
+        int left = 0;
+        int top = 0;
+        int right = 0;
+        int bottom = 0;
+    };
+    void SetFrameMargins(const FrameMargins& margins) { m_margins = margins; }
+    void SetFrameBounds(const Form& form, const Bounds& outer) { m_frames[&form] = outer; }
+    void SetWorkArea(const Bounds& area) { m_workArea = area; }
+    void SetScrollArrowHeight(int height) { m_scrollArrowHeight = height; }
+
     void Realize(Form& form) override;
     void Unrealize(Form& form) override;
     MsgResult ShowMessageBox(const MessageBoxRequest& request) override;
@@ -73,6 +90,9 @@ public:
     void ProcessPendingEvents() override;
     void Run(Form& mainForm) override;
     void Terminate() override;
+    Bounds FrameBounds(const Form& form) const override;
+    Bounds WorkArea() const override { return m_workArea; }
+    int ScrollArrowHeight() const override { return m_scrollArrowHeight; }
 
 private:
     class RecordingPeer;
@@ -88,6 +108,10 @@ private:
     bool m_running = false;
     bool m_terminate = false;
     std::map<const Control*, std::unique_ptr<RecordingPeer>> m_peers;
+    std::map<const Form*, Bounds> m_frames;
+    FrameMargins m_margins;
+    Bounds m_workArea{0, 0, 1024, 768};
+    int m_scrollArrowHeight = 17;
 };
 
 // Test helpers acting as the user would; they throw std::logic_error when
