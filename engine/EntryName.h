@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/CentralDirectory.h"
+#include "engine/OemText.h"
+
+namespace engine {
+
+// The name of an entry in UTF-8: the Info-ZIP Unicode path when present,
+// the stored bytes when flagged as UTF-8 or when they are valid UTF-8 from a
+// host other than DOS, OS/2 or Windows, and otherwise the stored bytes
+// decoded from the OEM code page.
+std::string DecodeEntryName(const CentralDirectory& directory, const Entry& entry,
+                            const OemText& oem);
+
+// An entry name split into the folders below the extraction folder and a
+// last part; for a folder entry (a name ending with a separator) `leaf` is
+// empty.
+struct EntryPath {
+    std::vector<std::string> folders;
+    std::string leaf;
+    bool isFolder = false;
+};
+
+// Splits a UTF-8 entry name at "/" and "\" and checks that it stays inside
+// the extraction folder. Returns an empty text and fills `path`, or returns
+// why the name is refused: empty, a NUL byte or another control character,
+// an absolute path, a network path, a drive letter, ".." or an empty part.
+// A "." part is dropped, so "./" is a folder entry for the extraction folder
+// itself (no folders). Pure.
+std::string SplitEntryName(std::string_view name, EntryPath& path);
+
+// The name as the archive component lists it: every "/" shown as "\", and
+// control characters (NUL included) shown as "?".
+std::string DisplayName(std::string_view name);
+
+// True when `name` matches the file spec `pattern`: "*" matches any run of
+// characters, "?" one character, "/" and "\" are the same and ASCII letters
+// match without regard to case; a pattern naming a folder also matches
+// everything below it. Pure.
+bool MatchesFileSpec(std::string_view name, std::string_view pattern);
+
+} // namespace engine

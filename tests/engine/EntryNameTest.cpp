@@ -1,0 +1,120 @@
+// Entry names: the confinement check, file spec matching and name decoding.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/EntryName.h"
+#include "engine/OemText.h"
+
+namespace engine {
+namespace {
+
+struct SplitCase {
+    std::string name;
+    std::string refusal;
+    std::vector<std::string> folders;
+    std::string leaf;
+};
+
+void PrintTo(const SplitCase& c, std::ostream* out) {
+    *out << testing::PrintToString(c.name);
+}
+
+class EngineSplitEntryName : public testing::TestWithParam<SplitCase> {};
+
+TEST_P(EngineSplitEntryName, SplitsOrRefuses) {
+    const SplitCase& c = GetParam();
+    EntryPath path;
+    EXPECT_EQ(SplitEntryName(c.name, path), c.refusal);
+    if (c.refusal.empty()) {
+        EXPECT_EQ(path.folders, c.folders);
+        EXPECT_EQ(path.leaf, c.leaf);
+        EXPECT_EQ(path.isFolder, c.leaf.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, EngineSplitEntryName,
+    testing::Values(
+        SplitCase{"a.txt", "", {}, "a.txt"}, SplitCase{"a/b\\c.txt", "", {"a", "b"}, "c.txt"},
+        SplitCase{"a/b/", "", {"a", "b"}, ""}, SplitCase{"./a/./b.txt", "", {"a"}, "b.txt"},
+        SplitCase{"..a/b..", "", {"..a"}, "b.."}, SplitCase{"ab:c", "", {}, "ab:c"},
+        SplitCase{"", "the name is empty", {}, ""},
+        SplitCase{"../a", "the name leads out of the extraction folder", {}, ""},
+        SplitCase{"a\\..\\..\\b", "the name leads out of the extraction folder", {}, ""},
+        SplitCase{"a/..", "the name leads out of the extraction folder", {}, ""},
+        SplitCase{"/etc/passwd", "the name is an absolute path", {}, ""},
+        SplitCase{"\\x", "the name is an absolute path", {}, ""},
+        SplitCase{"\\\\server\\share\\x", "the name is a network path", {}, ""},
+        SplitCase{"//server/x", "the name is a network path", {}, ""},
+        SplitCase{"C:\\x", "the name starts with a drive letter", {}, ""},
+        SplitCase{"z:x", "the name starts with a drive letter", {}, ""},
+        SplitCase{"a//b", "the name has an empty part", {}, ""},
+        SplitCase{"a/\\b", "the name has an empty part", {}, ""},
+        SplitCase{std::string("a\0b", 3), "the name contains a NUL byte", {}, ""},
+        SplitCase{"a\tb", "the name contains a control character", {}, ""},
+        SplitCase{".", "the name names the extraction folder itself", {}, ""},
+        SplitCase{"./", "", {}, ""}));
+
+TEST(EngineDisplayName, ShowsSeparatorsAsBackslashesAndHidesControlCharacters) {
+    EXPECT_EQ(DisplayName("docs/readme.txt"), "docs\\readme.txt");
+    EXPECT_EQ(DisplayName(std::string("a\0b\n", 4)), "a?b?");
+}
+
+struct SpecCase {
+    std::string name;
+    std::string pattern;
+    bool matches;
+};
+
+void PrintTo(const SpecCase& c, std::ostream* out) {
+    *out << c.name << " ~ " << c.pattern;
+}
+
+class EngineFileSpecMatch : public testing::TestWithParam<SpecCase> {};
+
+TEST_P(EngineFileSpecMatch, Matches) {
+    const SpecCase& c = GetParam();
+    EXPECT_EQ(MatchesFileSpec(c.name, c.pattern), c.matches) << c.name << " ~ " << c.pattern;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, EngineFileSpecMatch,
+    testing::Values(SpecCase{"a.txt", "*.txt", true}, SpecCase{"sub/a.txt", "*.txt", true},
+                    SpecCase{"a.txt.bak", "*.txt", false},
+                    SpecCase{"SUB/A.TXT", "sub\\a.txt", true}, SpecCase{"sub/a.txt", "sub", true},
+                    SpecCase{"sub/deep/a.txt", "sub\\", true},
+                    SpecCase{"subway/a.txt", "sub", false}, SpecCase{"a1.txt", "a?.txt", true},
+                    SpecCase{"a12.txt", "a?.txt", false}, SpecCase{"abc", "a*b*c*", true},
+                    SpecCase{"abd", "a*c", false}, SpecCase{"x", "", false}));
+
+TEST(EngineOemCodePage, FollowsTheLanguage) {
+    EXPECT_EQ(OemCodePageForLocale(""), 437);
+    EXPECT_EQ(OemCodePageForLocale("C.UTF-8"), 437);
+    EXPECT_EQ(OemCodePageForLocale("en_US.UTF-8"), 437);
+    EXPECT_EQ(OemCodePageForLocale("en_GB.UTF-8"), 850);
+    EXPECT_EQ(OemCodePageForLocale("de_DE@euro"), 850);
+    EXPECT_EQ(OemCodePageForLocale("pl_PL"), 852);
+    EXPECT_EQ(OemCodePageForLocale("el_GR.UTF-8"), 737);
+    EXPECT_EQ(OemCodePageForLocale("ru_RU.KOI8-R"), 866);
+}
+
+TEST(EngineOemText, DecodesEachCodePage) {
+    EXPECT_EQ(OemText(437).Decode("caf\x82"), "caf\xC3\xA9");
+    EXPECT_EQ(OemText(850).Decode("\x9d"), "\xC3\x98");
+    EXPECT_EQ(OemText(866).Decode("\x80"), "\xD0\x90");
+    EXPECT_EQ(OemText(437).Decode("plain"), "plain");
+}
+
+TEST(EngineUtf8, RejectsOverlongSurrogatesAndCutSequences) {
+    EXPECT_TRUE(IsValidUtf8("Gr\xC3\xBC\xC3\x9F"
+                            "e \xF0\x9F\x98\x80"));
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));
+    EXPECT_FALSE(IsValidUtf8("\xE2\x82"));
+    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));
+}
+
+} // namespace
+} // namespace engine
