@@ -38,16 +38,23 @@ TForm1::TForm1(ui::Application& app, const WizardServices& services, std::string
       lbWelcome(Make<ui::Label>("lbWelcome", this)),
       lbProgressHeader(Make<ui::Label>("lbProgressHeader", this)),
       lbProgressText(Make<ui::Label>("lbProgressText", this)),
+      ZipFile(Make<TZip>("ZipFile",
+                         TZipServices{app, services.volumes, services.oemCodePage,
+                                      services.ansiCodePage, {}})),
       m_translator(services.translator),
       m_fileIO(services.fileIO),
       m_locale(services.locale),
       m_registry(services.registry),
+      m_shell(services.shell),
       m_programFolder(std::move(programFolder)) {
     LanguageEntryIndex.fill(-1);
     BuildLayout();
     OnCreate = [this] { FormCreate(); };
     btnClose.OnClick = [this] { btnCloseClick(); };
     btnFinish.OnClick = [this] { btnFinishClick(); };
+    btnManual.OnClick = [this] { btnManualClick(); };
+    btnStart.OnClick = [this] { btnStartClick(); };
+    OnCloseQuery = [this] { return FormCloseQuery(); };
     edtLanguages.OnCloseUp = [this] { edtLanguagesPropertiesCloseUp(); };
 }
 

@@ -12,6 +12,7 @@
 #include "ui/Memo.h"
 #include "ui/Notebook.h"
 #include "ui/Panel.h"
+#include "zip/TZip.h"
 
 class TIOClass;
 class TTranslator;
@@ -19,6 +20,8 @@ class TTranslator;
 namespace platform {
 class Locale;
 class Registry;
+class Shell;
+class Volumes;
 } // namespace platform
 
 // The services the wizard window works with. They live from program load to
@@ -28,6 +31,11 @@ struct WizardServices {
     TIOClass& fileIO;
     const platform::Locale& locale;
     const platform::Registry& registry;
+    platform::Shell& shell;
+    // For the archive component: volumes and the code pages of entry names.
+    const platform::Volumes& volumes;
+    int oemCodePage;
+    int ansiCodePage;
 };
 
 // The application title: it captions the error boxes and the task bar.
@@ -71,6 +79,8 @@ public:
     ui::Label& lbWelcome;
     ui::Label& lbProgressHeader;
     ui::Label& lbProgressText;
+    // The archive component, non-visual.
+    TZip& ZipFile;
 
     // Folder of the running program, without a trailing separator.
     std::string ProgramFolder;
@@ -93,6 +103,10 @@ public:
     void btnCloseClick();
     void btnFinishClick();
     void edtLanguagesPropertiesCloseUp();
+    void btnManualClick();
+    void btnStartClick();
+    // Asked when the user closes the window by its system menu.
+    bool FormCloseQuery();
 
     // Region code of the user interface locale.
     std::string DetectRegionCode() const;
@@ -108,6 +122,14 @@ public:
     // a value that is not a string.
     bool LookupTargetInstallation();
 
+    // Steps of the installation run.
+    bool CopyLibraries();
+    void UnpackVersionArchive();
+    void UnpackEnvironments();
+
+    // The language suffix of the installation manual for RegionCode.
+    std::string ManualLanguageSuffix() const;
+
     // Appends a line to the progress log ("- " + text; an empty text gives
     // an empty line) and shows it at once.
     void AddLogLine(const std::string& text);
@@ -118,10 +140,17 @@ public:
 
 private:
     void BuildLayout();
+    // Opens `archive` on ZipFile and extracts it into `folder`, overwriting;
+    // false when the archive component raised an error.
+    bool UnpackArchive(const std::string& archive, const std::string& folder);
+    bool CloseRequested() const { return m_closeRequested; }
 
     TTranslator& m_translator;
     TIOClass& m_fileIO;
     const platform::Locale& m_locale;
     const platform::Registry& m_registry;
+    platform::Shell& m_shell;
     std::string m_programFolder;
+    bool m_installing = false;
+    bool m_closeRequested = false;
 };

@@ -5,8 +5,11 @@
 #include "fileio/TIOClass.h"
 #include "localization/TTranslator.h"
 #include "platform/Locale.h"
+#include "platform/LocaleCodePage.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Registry.h"
+#include "platform/Shell.h"
+#include "platform/Volumes.h"
 #include "ui/Application.h"
 #include "ui/qt/QtUiPort.h"
 
@@ -21,8 +24,12 @@ int main(int argc, char** argv) {
     TIOClass FileIO(application);
     const platform::SystemLocale locale;
     const auto registry = platform::MakeSystemRegistry();
+    platform::SystemShell shell;
+    const platform::SystemVolumes volumes;
 
-    TForm1 form(application, WizardServices{Translator, FileIO, locale, *registry},
+    TForm1 form(application, WizardServices{Translator, FileIO, locale, *registry, shell, volumes,
+                                             platform::SystemOemCodePage(),
+                                             platform::SystemAnsiCodePage()},
                 platform::ProgramFolder());
     application.CreateForm(form);
     application.Run();

@@ -82,6 +82,7 @@ bool TIOClass::CopyFiles(const std::string& source, const std::string& destinati
         }
     }
 
+    m_cancelRequested = false;
     TCopyProgressDialog dialog(m_app, progressTitle);
     m_app.CreateDialog(dialog);
     dialog.Show();
@@ -90,7 +91,7 @@ bool TIOClass::CopyFiles(const std::string& source, const std::string& destinati
     bool ok = true;
     for (std::size_t i = 0; i < items.size() && ok; ++i) {
         const CopyItem& item = items[i];
-        if (dialog.CancelRequested()) {
+        if (dialog.CancelRequested() || m_cancelRequested) {
             ok = false;
             break;
         }
@@ -113,7 +114,7 @@ bool TIOClass::CopyFiles(const std::string& source, const std::string& destinati
                 const double part = total == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(total);
                 dialog.SetFraction(before + share * part);
                 m_app.ProcessMessages();
-                return !dialog.CancelRequested();
+                return !dialog.CancelRequested() && !m_cancelRequested;
             },
             reason);
         if (outcome == platform::CopyOutcome::Failed) {

@@ -35,6 +35,10 @@ public:
     bool CopyFiles(const std::string& source, const std::string& destination, bool isDirectory,
                    const std::string& progressTitle);
 
+    // Asks a running CopyFiles to stop, as its Cancel button does; for a
+    // caller that must end the copy from elsewhere (the window closing).
+    void CancelCopy() { m_cancelRequested = true; }
+
     // The number of directory entries matching `pattern`: files, folders,
     // hidden entries and every other kind; 0 when nothing matches.
     int CountFiles(const std::string& pattern) const;
@@ -47,4 +51,5 @@ public:
 
 private:
     ui::Application& m_app;
+    bool m_cancelRequested = false;
 };

@@ -10,9 +10,9 @@ add() { for p in "$@"; do wanted[$p]=1; done; }
 
 for group in "$@"; do
     case "$group" in
-        build) add g++ cmake ninja-build pkg-config qt6-base-dev ;;
-        test) add libgtest-dev libgmock-dev fonts-dejavu-core ;;
-        demo) add xvfb xauth x11-utils imagemagick fonts-dejavu-core ;;
+        build) add g++ cmake ninja-build pkg-config qt6-base-dev zip zlib1g-dev libisal-dev libbz2-dev liblzma-dev nettle-dev ;;
+        test) add libgtest-dev libgmock-dev fonts-dejavu-core unzip p7zip-full libarchive-tools python3 clang ;;
+        demo) add xvfb xauth xdotool imagemagick fonts-dejavu-core ;;
         *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
     esac
 done

@@ -12,10 +12,23 @@
 #include "localization/TTranslator.h"
 #include "platform/Locale.h"
 #include "platform/RegistryFile.h"
+#include "platform/Shell.h"
+#include "platform/Volumes.h"
 #include "ui/Application.h"
 #include "ui/scripted/ScriptedUiPort.h"
 
 namespace testing_support {
+
+// A desktop whose viewer opens documents or not, as the test says.
+class FakeShell : public platform::Shell {
+public:
+    bool viewerAvailable = true;
+    std::vector<std::string> opened;
+    bool OpenDocument(const std::string& path) override {
+        opened.push_back(path);
+        return viewerAvailable;
+    }
+};
 
 class FakeLocale : public platform::Locale {
 public:
@@ -30,6 +43,8 @@ class WizardFixture : public ::testing::Test {
 protected:
     TempFolder medium;
     FakeLocale locale;
+    FakeShell shell;
+    platform::SystemVolumes volumes;
     ui::ScriptedUiPort port;
     ui::Application app{port, kApplicationTitle};
     TTranslator translator{medium.Path()};
@@ -48,10 +63,11 @@ protected:
     }
 
     // Makes the window and runs its creation handler, as the program does.
-    TForm1& Create(const std::string& abbreviation = "ENU") {
+    TForm1& Create(const std::string& abbreviation = "ENU", std::string programFolder = {}) {
         locale.abbreviation = abbreviation;
         form = std::make_unique<TForm1>(
-            app, WizardServices{translator, fileIO, locale, registry}, medium.Path());
+            app, WizardServices{translator, fileIO, locale, registry, shell, volumes, 437, 1252},
+            programFolder.empty() ? medium.Path() : programFolder);
         app.CreateForm(*form);
         return *form;
     }

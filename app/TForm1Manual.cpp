@@ -1,0 +1,65 @@
+// The installation manual: the PDF in the language of the current region,
+// opened with the desktop's viewer, or the reader installer when there is
+// none.
+
+#include <string_view>
+
+#include "app/TForm1.h"
+#include "fileio/TIOClass.h"
+#include "localization/TTranslator.h"
+#include "platform/FileSystem.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Shell.h"
+#include "ui/Application.h"
+
+namespace {
+
+struct ManualRow {
+    const char* regionCode;
+    const char* suffix;
+};
+
+// Manuals exist in Dutch, German and Spanish; every other region reads the
+// English one.
+constexpr ManualRow kManuals[] = {
+    {"NL", "nld"}, {"DE", "deu"}, {"AUS", "deu"}, {"SPA", "esp"}, {"S_A", "esp"},
+};
+constexpr const char* kEnglishManual = "enu";
+
+} // namespace
+
+std::string TForm1::ManualLanguageSuffix() const {
+    for (const auto& row : kManuals) {
+        if (RegionCode == row.regionCode) {
+            return row.suffix;
+        }
+    }
+    return kEnglishManual;
+}
+
+void TForm1::btnManualClick() {
+    const std::string sep = platform::PathSeparator();
+    const std::string manual =
+        ProgramFolder + sep + "doc" + sep + "installation_" + ManualLanguageSuffix() + ".pdf";
+    const std::string reader =
+        ProgramFolder + sep + "xtra" + sep + "acrobat" + sep + "AdobeReader.exe";
+
+    if (!platform::FileExists(manual)) {
+        App().MessageBox(m_translator.Translate("msgfilenotfound"), "", ui::MsgButtons::Ok);
+        return;
+    }
+    if (m_shell.OpenDocument(manual)) {
+        return;
+    }
+    const ui::MsgResult answer =
+        App().MessageBox(m_translator.Translate("msginstall_acrobat"), "Information",
+                         ui::MsgButtons::OkCancel, ui::MsgIcon::Information);
+    if (answer != ui::MsgResult::Ok) {
+        return;
+    }
+    // The installer's path is quoted so that a program folder with blanks
+    // starts this program and no other.
+    Hide();
+    m_fileIO.RunAndWait("\"" + reader + "\"", SW_SHOWDEFAULT);
+    Show();
+}

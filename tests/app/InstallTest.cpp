@@ -1,0 +1,209 @@
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+#include "WizardFixture.h"
+#include "zip/TProgressForm.h"
+
+using testing_support::ReadBytes;
+using testing_support::TempFolder;
+using testing_support::WizardFixture;
+
+namespace {
+
+// A medium with libraries and both archives, a target installation in the
+// registry and a system folder, all in temporary folders.
+class InstallTest : public WizardFixture {
+protected:
+    TempFolder target;
+    std::string oldSystemDir;
+
+    void SetUp() override {
+        WizardFixture::SetUp();
+        const char* old = std::getenv("VG_SYSTEM_DIR");
+        oldSystemDir = old != nullptr ? old : "";
+        ::setenv("VG_SYSTEM_DIR", (target / "system").c_str(), 1);
+        medium.Write("VG_Setup.ini", "[ENVIROMENT]\r\nRegisterVersion=16.0\r\nVersionZipName=Data\r\n");
+        medium.Write("libvgone.so", "library one");
+        medium.Write("libvgtwo.so", "library two");
+        Archive("Data.zip", {{"16.0/codes/part-1.xml", "<code/>"}, {"16.0/readme.txt", "version data"}});
+        Archive("environments.zip", {{"Default/settings.ini", "[Environment]"}, {"Steel/LC1.xml", "<lc/>"}});
+        std::filesystem::create_directories(target / "env/16.0/environments");
+        std::filesystem::create_directories(target / "app/16.0");
+        Registry("\"AppDir\"=\"" + target / "app/" + "\"\r\n\"EnvDir\"=\"" + target / "env/" +
+                 "\"\r\n\"Version\"=\"16.0\"\r\n");
+    }
+    void TearDown() override {
+        ::setenv("VG_SYSTEM_DIR", oldSystemDir.c_str(), 1);
+        std::filesystem::current_path(std::filesystem::temp_directory_path());
+        WizardFixture::TearDown();
+    }
+
+    // Packs the files with Info-ZIP's zip, as the medium's archives are made.
+    void Archive(const std::string& name, const std::vector<std::pair<std::string, std::string>>& files) {
+        TempFolder content;
+        for (const auto& [path, text] : files) {
+            content.Write(path, text);
+        }
+        std::filesystem::remove(medium / name);
+        const std::string command =
+            "cd '" + content.Path() + "' && zip -q -r -X '" + (medium / name) + "' .";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    void Registry(const std::string& values) {
+        registry = platform::RegistryFile::FromBytes(
+            "Windows Registry Editor Version 5.00\r\n\r\n"
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Varnek\\Gerrix\\16.0\\Setup]\r\n" + values, true);
+    }
+    std::string T(const char* key) const { return translator.Translate(key); }
+    std::vector<std::string> Log() const { return form->memoVoortgang.Lines(); }
+};
+
+TEST_F(InstallTest, FullRunCopiesUnpacksAndLogsEveryStep) {
+    TForm1& w = Create();
+    ui::Click(w, "btnStart");
+    EXPECT_TRUE(port.Boxes().empty());
+    const std::vector<std::string> expected{
+        "- " + target / "app/", "- " + target / "env/", "- 16.0", "- " + T("msgCopyZipDll"),
+        "- " + T("msgCopyDataToNewVarnekGerrix"), "", "- " + T("msgCloseInstallation")};
+    EXPECT_EQ(Log(), expected);
+    EXPECT_EQ(ReadBytes(target / "system/libvgone.so"), "library one");
+    EXPECT_EQ(ReadBytes(target / "app/16.0/readme.txt"), "version data");
+    EXPECT_EQ(ReadBytes(target / "env/16.0/environments/Steel/LC1.xml"), "<lc/>");
+
+    EXPECT_EQ(w.Notebook1.PageIndex(), 1);
+    EXPECT_FALSE(w.lbWelcome.Visible());
+    EXPECT_TRUE(w.lbProgressHeader.Visible());
+    EXPECT_TRUE(w.lbProgressText.Visible());
+    EXPECT_FALSE(w.btnClose.Visible());
+    EXPECT_TRUE(w.btnFinish.Visible());
+    EXPECT_EQ(w.btnFinish.Caption(), T("btnClose"));
+
+    ui::Click(w, "btnFinish");
+    EXPECT_TRUE(w.Closed());
+    std::string saved;
+    for (const auto& line : expected) {
+        saved += line + "\r\n";
+    }
+    EXPECT_EQ(ReadBytes(target / "app/16.0/setup.log"), saved);
+}
+
+TEST_F(InstallTest, WithoutRegistryEntryNothingIsCopied) {
+    Registry("");
+    registry = platform::RegistryFile::FromBytes("", true);
+    TForm1& w = Create();
+    ui::Click(w, "btnStart");
+    EXPECT_EQ(Log(), (std::vector<std::string>{"", "", "", "", "- " + T("msgCloseInstallation")}));
+    EXPECT_FALSE(std::filesystem::exists(target / "system"));
+    EXPECT_TRUE(w.btnFinish.Visible());
+}
+
+TEST_F(InstallTest, WithoutLibrariesTheArchivesAreNotTouched) {
+    std::filesystem::remove(medium / "libvgone.so");
+    std::filesystem::remove(medium / "libvgtwo.so");
+    TForm1& w = Create();
+    ui::Click(w, "btnStart");
+    const auto log = Log();
+    ASSERT_EQ(log.size(), 7u);
+    EXPECT_EQ(log[3], "- " + T("msgCopyZipDll"));
+    EXPECT_EQ(log[4], "- " + T("msgNotCopied") + " (" + medium.Path() + "/*.so)");
+    EXPECT_EQ(log[5], "");
+    EXPECT_FALSE(std::filesystem::exists(target / "app/16.0/readme.txt"));
+}
+
+TEST_F(InstallTest, BrokenArchivesGiveTheirFailureLines) {
+    medium.Write("Data.zip", "this is no zip archive");
+    medium.Write("environments.zip", "neither is this");
+    TForm1& w = Create();
+    ui::Click(w, "btnStart");
+    const auto log = Log();
+    ASSERT_EQ(log.size(), 9u);
+    EXPECT_EQ(log[5], "- " + T("msgNotCopied") + " (" + medium.Path() + "/Data.zip)");
+    EXPECT_EQ(log[6], "- " + T("msgNotCopied") + "(" + medium.Path() + "/environments.zip)")
+        << "no blank before the parenthesis in this line";
+    EXPECT_EQ(log[8], "- " + T("msgCloseInstallation"));
+}
+
+TEST_F(InstallTest, MissingArchivesInAWritableMediumBecomeEmptyArchives) {
+    std::filesystem::remove(medium / "environments.zip");
+    medium.Write("VG_Setup.ini", "[ENVIROMENT]\r\nRegisterVersion=16.0\r\n");
+    TForm1& w = Create();
+    ui::Click(w, "btnStart");
+    const std::string empty = std::string("PK\x05\x06", 4) + std::string(18, '\0');
+    EXPECT_EQ(ReadBytes(medium / ".zip"), empty) << "an empty VersionZipName leaves the bare extension";
+    EXPECT_EQ(ReadBytes(medium / "environments.zip"), empty);
+    EXPECT_EQ(Log().size(), 7u) << "no failure line";
+}
+
+TEST_F(InstallTest, ArchiveThatCannotBeCreatedIsAFailureAndTheRunGoesOn) {
+    medium.Write("VG_Setup.ini", "[ENVIROMENT]\r\nRegisterVersion=16.0\r\n");
+    std::filesystem::create_directories(medium / ".zip"); // a folder where the archive would go
+    TForm1& w = Create();
+    ui::Click(w, "btnStart");
+    const auto log = Log();
+    ASSERT_EQ(log.size(), 8u);
+    EXPECT_EQ(log[5], "- " + T("msgNotCopied") + " (" + medium.Path() + "/.zip)");
+    EXPECT_EQ(ReadBytes(target / "env/16.0/environments/Default/settings.ini"), "[Environment]");
+}
+
+TEST_F(InstallTest, EmptyEnvDirSkipsTheEnvironmentsAndAMissingFolderIsOnlyABox) {
+    Registry("\"AppDir\"=\"" + target / "app/" + "\"\r\n\"Version\"=\"16.0\"\r\n");
+    TForm1& w = Create();
+    ui::Click(w, "btnStart");
+    EXPECT_EQ(Log().size(), 7u);
+    EXPECT_FALSE(std::filesystem::exists(target / "env/16.0/environments/Default"));
+
+    std::filesystem::remove_all(target / "env/16.0/environments");
+    Registry("\"AppDir\"=\"" + target / "app/" + "\"\r\n\"EnvDir\"=\"" + target / "env/" +
+             "\"\r\n\"Version\"=\"16.0\"\r\n");
+    TForm1& second = Create();
+    port.Answer(ui::MsgResult::Ok);
+    ui::Click(second, "btnStart");
+    ASSERT_EQ(port.Boxes().size(), 1u);
+    EXPECT_EQ(port.Boxes()[0].request.text, "Unable to extract files to:\n\"" + target / "env/" +
+                                                "16.0/environments/\"\nThis folder does not exist.");
+    EXPECT_EQ(Log().size(), 7u) << "no failure line";
+}
+
+TEST_F(InstallTest, ValueThatIsNoStringStopsTheRunWithoutFinish) {
+    Registry("\"AppDir\"=dword:00000001\r\n");
+    TForm1& w = Create();
+    port.Answer(ui::MsgResult::Ok);
+    ui::Click(w, "btnStart");
+    ASSERT_EQ(port.Boxes().size(), 1u);
+    EXPECT_EQ(port.Boxes()[0].request.text, "Invalid data type for 'AppDir'");
+    EXPECT_EQ(w.Notebook1.PageIndex(), 1);
+    EXPECT_FALSE(w.btnFinish.Visible());
+    EXPECT_FALSE(w.btnClose.Visible());
+    EXPECT_TRUE(Log().empty());
+}
+
+TEST_F(InstallTest, ClosingTheWindowDuringExtractionStopsItAndEndsTheProgram) {
+    // An existing file the extraction would replace stays as it was.
+    target.Write("app/16.0/readme.txt", "old version data");
+    Archive("Data.zip", {{"16.0/big.bin", std::string(8 * 1024 * 1024, 'b')},
+                         {"16.0/readme.txt", "version data"}});
+    TForm1& w = Create();
+    bool closed = false;
+    port.WhileProcessingEvents = [&] {
+        if (!closed && w.ZipFile.ProgressDialog) {
+            closed = true;
+            w.CloseByUser();
+            EXPECT_FALSE(w.Closed()) << "the window waits for the engine";
+        }
+    };
+    ui::Click(w, "btnStart");
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(w.Closed());
+    EXPECT_TRUE(port.TerminateRequested());
+    EXPECT_FALSE(w.btnFinish.Visible());
+    EXPECT_EQ(ReadBytes(target / "app/16.0/readme.txt"), "old version data");
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(target / "app")) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == "16.0" || name == "readme.txt" || name == "big.bin") << name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(target / "env/16.0/environments/Default"))
+        << "the environments are not started after the close";
+}
+
+} // namespace

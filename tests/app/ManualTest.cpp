@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include "WizardFixture.h"
+
+using testing_support::ReadBytes;
+using testing_support::WizardFixture;
+
+namespace {
+
+class ManualTest : public WizardFixture {
+protected:
+    void WriteManuals(const std::string& folder) {
+        for (const char* suffix : {"nld", "deu", "esp", "enu"}) {
+            medium.Write(folder + "doc/installation_" + suffix + ".pdf", "%PDF-1.4");
+        }
+    }
+    // A reader installer that leaves a mark when it runs.
+    void WriteReaderInstaller(const std::string& folder) {
+        const std::string path = medium.Write(folder + "xtra/acrobat/AdobeReader.exe",
+                                              "#!/bin/sh\necho ran > \"$(dirname \"$0\")/ran\"\n");
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    }
+};
+
+TEST_F(ManualTest, SuffixFollowsTheRegionCode) {
+    TForm1& w = Create();
+    const std::pair<const char*, const char*> rows[] = {
+        {"NL", "nld"}, {"DE", "deu"}, {"AUS", "deu"}, {"SPA", "esp"}, {"S_A", "esp"},
+        {"UK", "enu"}, {"FR", "enu"}, {"PTB", "enu"}, {"UNG", "enu"}, {"GRC", "enu"},
+        {"PLK", "enu"}, {"CSY", "enu"}, {"BRA", "enu"}, {"", "enu"}, {"nl", "enu"},
+    };
+    for (const auto& [code, suffix] : rows) {
+        w.RegionCode = code;
+        EXPECT_EQ(w.ManualLanguageSuffix(), suffix) << code;
+    }
+}
+
+TEST_F(ManualTest, OpensTheManualOfTheRegionWithTheViewer) {
+    WriteManuals("");
+    TForm1& w = Create("DEA");
+    ui::Click(w, "btnManual");
+    w.edtLanguages.Choose(3); // French: the English manual
+    ui::Click(w, "btnManual");
+    ASSERT_EQ(shell.opened.size(), 2u);
+    EXPECT_EQ(shell.opened[0], medium / "doc/installation_deu.pdf");
+    EXPECT_EQ(shell.opened[1], medium / "doc/installation_enu.pdf");
+    EXPECT_TRUE(port.Boxes().empty());
+}
+
+TEST_F(ManualTest, MissingManualIsReportedInAPlainBox) {
+    TForm1& w = Create("NLD");
+    port.Answer(ui::MsgResult::Ok);
+    ui::Click(w, "btnManual");
+    ASSERT_EQ(port.Boxes().size(), 1u);
+    const auto& box = port.Boxes()[0].request;
+    EXPECT_EQ(box.text, translator.Translate("msgfilenotfound"));
+    EXPECT_NE(box.text, "msgfilenotfound");
+    EXPECT_EQ(box.caption, "Varnek Gerrix Morvellin setup");
+    EXPECT_EQ(box.buttons, ui::MsgButtons::Ok);
+    EXPECT_EQ(box.icon, ui::MsgIcon::None);
+    EXPECT_TRUE(shell.opened.empty());
+}
+
+TEST_F(ManualTest, WithoutViewerOkRunsTheReaderInstallerWithTheWindowHidden) {
+    // A program folder with a blank in it: the quoted path still starts the
+    // installer and nothing else.
+    const std::string folder = "my medium/";
+    std::filesystem::create_directories(medium / folder);
+    std::filesystem::copy(medium / "trans", medium / (folder + "trans"));
+    WriteManuals(folder);
+    WriteReaderInstaller(folder);
+    shell.viewerAvailable = false;
+    TForm1& w = Create("ENU", medium / "my medium");
+    w.Show();
+    std::vector<bool> changes;
+    port.OnUpdate = [&](const ui::Control& control, ui::Aspect aspect) {
+        if (&control == &w && aspect == ui::Aspect::Visible) {
+            changes.push_back(w.Visible());
+        }
+    };
+    port.Answer(ui::MsgResult::Ok);
+    ui::Click(w, "btnManual");
+
+    ASSERT_EQ(port.Boxes().size(), 1u);
+    const auto& box = port.Boxes()[0].request;
+    EXPECT_EQ(box.text, translator.Translate("msginstall_acrobat"));
+    EXPECT_EQ(box.caption, "Information");
+    EXPECT_EQ(box.buttons, ui::MsgButtons::OkCancel);
+    EXPECT_EQ(box.icon, ui::MsgIcon::Information);
+    EXPECT_EQ(ReadBytes(medium / "my medium/xtra/acrobat/ran"), "ran\n");
+    EXPECT_EQ(changes, (std::vector<bool>{false, true}));
+    EXPECT_EQ(shell.opened.size(), 1u) << "the manual is not opened again";
+}
+
+TEST_F(ManualTest, CancelRunsNothingAndMissingInstallerJustShowsTheWindowAgain) {
+    WriteManuals("");
+    shell.viewerAvailable = false;
+    TForm1& w = Create();
+    w.Show();
+    port.Answer(ui::MsgResult::Cancel);
+    ui::Click(w, "btnManual");
+    EXPECT_TRUE(w.Visible());
+
+    port.Answer(ui::MsgResult::Ok);
+    ui::Click(w, "btnManual");
+    EXPECT_TRUE(w.Visible());
+    EXPECT_FALSE(std::filesystem::exists(medium / "xtra"));
+}
+
+TEST_F(ManualTest, AfterAFailedStartUpTheStartUpRegionStillChoosesTheManual) {
+    WriteManuals("");
+    std::filesystem::remove(medium / "trans/spain.mdl");
+    port.Answer(ui::MsgResult::Ok);
+    TForm1& w = Create("ESN");
+    EXPECT_TRUE(w.edtLanguages.Items().empty());
+    ui::Click(w, "btnManual");
+    ASSERT_EQ(shell.opened.size(), 1u);
+    EXPECT_EQ(shell.opened[0], medium / "doc/installation_esp.pdf");
+}
+
+} // namespace
