@@ -20,6 +20,10 @@ bool ReadWholeFile(const std::string& path, std::string& contents, std::string& 
 // file cannot be created or written; `reason` then holds the system's reason.
 bool WriteWholeFile(const std::string& path, const std::string& contents, std::string& reason);
 
+// `path` made absolute against the current folder (unchanged when it is
+// absolute already); "" stays "".
+std::string AbsolutePath(const std::string& path);
+
 // Makes `path` the process's current folder. False when it cannot; `reason`
 // then holds the system's reason.
 bool ChangeCurrentFolder(const std::string& path, std::string& reason);

@@ -78,6 +78,21 @@ bool WriteWholeFile(const std::string& path, const std::string& contents, std::s
     return true;
 }
 
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty() || path.front() == '/') {
+        return path;
+    }
+    std::string folder(4096, '\0');
+    while (::getcwd(folder.data(), folder.size()) == nullptr) {
+        if (errno != ERANGE) {
+            return path;
+        }
+        folder.resize(folder.size() * 2);
+    }
+    folder.resize(std::strlen(folder.c_str()));
+    return folder + (folder.ends_with('/') ? "" : "/") + path;
+}
+
 bool ChangeCurrentFolder(const std::string& path, std::string& reason) {
     if (::chdir(path.c_str()) != 0) {
         reason = Reason(errno);

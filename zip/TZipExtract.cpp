@@ -158,7 +158,11 @@ std::int32_t TZip::Extract() {
         throw ZipException(ui::FormatText("Unable to load %s", "\"" + m_engineName + "\"."));
     }
 
-    const std::string folder = ExtractionFolder();
+    // The engine opens the archive after the extraction folder has become
+    // the current folder, so a relative path is made absolute first: it
+    // must still name the archive that was opened.
+    const std::string archive = platform::AbsolutePath(m_archiveFileName);
+    const std::string folder = platform::AbsolutePath(ExtractionFolder());
     std::string reason;
     if (!folder.empty() && !platform::ChangeCurrentFolder(folder, reason)) {
         throw ui::Exception("Cannot make \"" + folder + "\" the current folder. " + reason);
@@ -188,7 +192,7 @@ std::int32_t TZip::Extract() {
     params.overwriteExisting = Truth((ExtractOptions & ExtractOption16) != 0);
     params.extractAll = Truth(!option1 && !option2 && !option4);
     params.fileSpecCount = static_cast<std::int32_t>(specs.size());
-    params.archiveName = m_archiveFileName.c_str();
+    params.archiveName = archive.c_str();
     params.fileSpecs = specs.empty() ? nullptr : specs.data();
     params.check3 = 3;
     params.extractFolder = folder.c_str();
