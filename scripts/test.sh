@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs the whole test suite.
-# VG_PRESET picks the CMake preset ("default"; CI uses "ci", where warnings
-# are errors).
+# VG_PRESET picks the CMake preset: "default"; CI uses "ci" (warnings are
+# errors) and "asan" (AddressSanitizer and UndefinedBehaviorSanitizer).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 preset=${VG_PRESET:-default}
