@@ -141,7 +141,9 @@ public:
 private:
     void BuildLayout();
     // Opens `archive` on ZipFile and extracts it into `folder`, overwriting;
-    // false when the archive component raised an error.
+    // false when the archive component raised an error or the extraction
+    // did not succeed (a result other than 0: entries that failed, an
+    // archive the engine could not read, a stop).
     bool UnpackArchive(const std::string& archive, const std::string& folder);
     bool CloseRequested() const { return m_closeRequested; }
 

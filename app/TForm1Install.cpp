@@ -93,8 +93,10 @@ bool TForm1::UnpackArchive(const std::string& archive, const std::string& folder
         ZipFile.SetArchiveFileName(archive);
         ZipFile.ExtractBaseFolder = folder;
         ZipFile.ExtractOptions = ExtractOption16;
-        ZipFile.Extract();
-        return true;
+        // The component shows none of the engine's messages: only the
+        // result tells that entries failed (a full disk, a read-only
+        // folder) or that the archive could no longer be read.
+        return ZipFile.Extract() == 0;
     } catch (...) {
         return false;
     }
