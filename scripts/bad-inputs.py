@@ -401,7 +401,7 @@ def archive_groups(crafted_folder):
             ArchiveCase("planted-hard-link.zip",
                         "`good.txt`; the folder already holds `good.txt` as a hard link to the sentinel",
                         data=zip_bytes([good()]), plant=plant_hard_link),
-            crafted("special-file-entry.zip", "a named pipe entry `pipe`"),
+            crafted("device-file-entry.zip", "a named pipe entry `pipe`"),
         ]),
         ("Overlapping entries", [
             crafted("overlapping-entries.zip", "`first.txt` and `second.txt` share one local header"),

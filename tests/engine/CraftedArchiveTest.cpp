@@ -69,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
                     1,
                     "\"link\" was not extracted: it is a symbolic link",
                     {"good.txt", "link", "link/sentinel.txt"}},
-        CraftedCase{"special-file-entry.zip", 1, "is a special file", kGood},
+        CraftedCase{"device-file-entry.zip", 1, "is a special file", kGood},
         CraftedCase{"overlapping-entries.zip", 2, "its data overlaps another entry", kGood},
         CraftedCase{"data-overlaps-central-directory.zip", 1,
                     "its data overlaps another entry or the central directory", kGood},

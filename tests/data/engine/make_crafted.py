@@ -96,7 +96,7 @@ def main():
     write("empty-component.zip", archive([Entry("a//evil.txt", secret), good()]))
     write("symlink-entry.zip", archive([Entry("link", b"../outside", method=0, attributes=UNIX_LINK),
                                         Entry("link/sentinel.txt", secret), good()]))
-    write("special-file-entry.zip", archive([Entry("pipe", b"", method=0, attributes=UNIX_FIFO), good()]))
+    write("device-file-entry.zip", archive([Entry("pipe", b"", method=0, attributes=UNIX_FIFO), good()]))
 
     # Two central entries pointing at one local header.
     first = Entry("first.txt", b"first\n" * 50)
