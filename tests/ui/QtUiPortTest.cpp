@@ -4,6 +4,8 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QImage>
 #include <QInputDialog>
 #include <QKeyEvent>
@@ -32,6 +34,7 @@
 #include "ui/Notebook.h"
 #include "ui/Panel.h"
 #include "ui/ProgressBar.h"
+#include "ui/qt/QtControlPeer.h"
 #include "ui/qt/QtUiPort.h"
 #include "ui/scripted/ScriptedUiPort.h"
 
@@ -270,6 +273,64 @@ TEST_F(QtUiPortTest, RepaintPaintsAtOnce) {
     Find("Title")->installEventFilter(&counter);
     form.title.Repaint();
     EXPECT_GE(counter.paints, 1);
+}
+
+// While the thread is busy handing out pending events, label texts and bar
+// positions reach their widgets at most once a frame, and all of them before
+// a requested repaint and when the thread waits for events again.
+TEST_F(QtUiPortTest, BusyThreadHoldsTextsAndBarsUntilTheNextFrame) {
+    auto* title = Find<QLabel>("Title");
+    auto* bar = Find<QProgressBar>("Progress");
+    form.progress.SetMax(1000);
+    form.Show();
+    app.ProcessMessages(); // busy from here on; nothing was held yet
+    form.title.SetCaption("first");
+    form.progress.SetPosition(10);
+    EXPECT_NE(title->text(), "first");
+    EXPECT_NE(bar->value(), 10);
+    form.SetCaption("window caption"); // not paced
+    EXPECT_EQ(window->windowTitle(), "window caption");
+
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 3 * qt::UpdatePacer::kInterval) {
+        app.ProcessMessages();
+        form.progress.SetPosition(static_cast<int>(clock.elapsed()) + 20);
+    }
+    app.ProcessMessages();
+    EXPECT_EQ(title->text(), "first");
+    EXPECT_GE(bar->value(), 20);
+    form.progress.SetPosition(500);
+    EXPECT_NE(bar->value(), 500) << "a step waits for its frame";
+
+    form.title.SetCaption("second");
+    form.title.Repaint();
+    EXPECT_EQ(title->text(), "second");
+    EXPECT_EQ(bar->value(), form.progress.Position());
+
+    form.title.SetCaption("third");
+    form.progress.SetPosition(999);
+    QTimer::singleShot(0, [] {}); // the loop idles once this has run
+    QEventLoop loop;
+    QTimer::singleShot(20, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(title->text(), "third");
+    EXPECT_EQ(bar->value(), 999);
+    form.title.SetCaption("idle");
+    EXPECT_EQ(title->text(), "idle") << "an idle thread sets texts at once";
+}
+
+TEST_F(QtUiPortTest, FormGoneWhileItsChangesAreHeld) {
+    SetupForm other(app, "OtherForm");
+    app.CreateForm(other);
+    auto* otherTitle = FindWindow("OtherForm")->findChild<QLabel*>("Title");
+    app.ProcessMessages();
+    other.title.SetCaption("held");
+    form.title.SetCaption("kept");
+    EXPECT_NE(otherTitle->text(), "held");
+    port.Unrealize(other);
+    form.title.Repaint(); // hands on what is held; the gone form is not touched
+    EXPECT_EQ(Find<QLabel>("Title")->text(), "kept");
 }
 
 TEST_F(QtUiPortTest, ComboMirrorsItsListAndReportsTheCloseUpAfterwards) {

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include <QColor>
+#include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
@@ -93,10 +94,49 @@ void CollectFocusChain(Control& parent, std::vector<QWidget*>& chain) {
 
 } // namespace
 
-QtControlPeer::QtControlPeer(Control& control, QWidget* widget)
-    : m_control(control), m_widget(widget) {}
+void UpdatePacer::ProcessPendingEvents() {
+    m_busy = true;
+    if (!m_holding.empty() &&
+        (!m_sinceFlush.isValid() || m_sinceFlush.elapsed() >= kInterval)) {
+        Flush();
+    }
+    QCoreApplication::processEvents();
+}
+
+void UpdatePacer::Idle() {
+    m_busy = false;
+    Flush();
+}
+
+void UpdatePacer::Flush() {
+    m_sinceFlush.start();
+    // Applying changes only sets and paints widgets: no peer comes or goes.
+    // Texts go first: a bar that moves far enough repaints its window at
+    // once, and so paints the new texts with it.
+    for (QtControlPeer* peer : m_holding) {
+        peer->ApplyHeld(Aspect::Caption);
+    }
+    for (QtControlPeer* peer : m_holding) {
+        peer->ApplyHeld(Aspect::Progress);
+    }
+    m_holding.clear();
+}
+
+void UpdatePacer::Hold(QtControlPeer& peer) {
+    m_holding.push_back(&peer);
+}
+
+void UpdatePacer::Forget(QtControlPeer& peer) {
+    std::erase(m_holding, &peer);
+}
+
+QtControlPeer::QtControlPeer(Control& control, QWidget* widget, UpdatePacer& pacer)
+    : m_control(control), m_widget(widget), m_pacer(pacer), m_align(control.GetAlign()) {}
 
 QtControlPeer::~QtControlPeer() {
+    if (m_captionHeld || m_progressHeld) {
+        m_pacer.Forget(*this);
+    }
     if (auto* window = dynamic_cast<FormWindow*>(m_widget.data())) {
         window->Detach();
     } else if (auto* list = dynamic_cast<DropDownList*>(m_widget.data())) {
@@ -109,9 +149,39 @@ QtControlPeer* QtControlPeer::Of(const Control& control) {
 }
 
 void QtControlPeer::Update(Aspect aspect) {
-    if (m_widget == nullptr) {
+    if (m_widget == nullptr || (m_pacer.Busy() && Hold(aspect))) {
         return;
     }
+    if (aspect == Aspect::Repaint) {
+        m_pacer.Flush();
+    }
+    Apply(aspect);
+}
+
+bool QtControlPeer::Hold(Aspect aspect) {
+    const bool holding = m_captionHeld || m_progressHeld;
+    if (aspect == Aspect::Caption && m_control.GetKind() == Control::Kind::Label) {
+        m_captionHeld = true;
+    } else if (aspect == Aspect::Progress && m_control.GetKind() == Control::Kind::ProgressBar) {
+        m_progressHeld = true;
+    } else {
+        return false;
+    }
+    if (!holding) {
+        m_pacer.Hold(*this);
+    }
+    return true;
+}
+
+void QtControlPeer::ApplyHeld(Aspect aspect) {
+    bool& held = aspect == Aspect::Caption ? m_captionHeld : m_progressHeld;
+    if (held && m_widget != nullptr) {
+        Apply(aspect);
+    }
+    held = false;
+}
+
+void QtControlPeer::Apply(Aspect aspect) {
     switch (aspect) {
     case Aspect::Bounds:
         ApplyBounds();
@@ -167,7 +237,7 @@ void QtControlPeer::ApplyAll() {
     for (Aspect aspect : {Aspect::Visible, Aspect::Enabled, Aspect::Caption, Aspect::Hint,
                           Aspect::Font, Aspect::Color, Aspect::Items, Aspect::ItemIndex,
                           Aspect::Lines, Aspect::PageIndex, Aspect::Progress, Aspect::Style}) {
-        Update(aspect);
+        Apply(aspect);
     }
 }
 
@@ -253,14 +323,20 @@ void QtControlPeer::ApplyBounds() {
     }
     case Control::Kind::Page:
         break;
-    default:
-        if (m_control.Parent() != nullptr && Of(*m_control.Parent()) != nullptr) {
-            Of(*m_control.Parent())->ArrangeChildren();
+    default: {
+        // A control that is not aligned, and was not before, lies at its own
+        // bounds and moves none of its siblings.
+        QtControlPeer* parent = m_control.Parent() != nullptr ? Of(*m_control.Parent()) : nullptr;
+        const bool stacked = m_control.GetAlign() != Align::None || m_align != Align::None;
+        m_align = m_control.GetAlign();
+        if (parent != nullptr && stacked) {
+            parent->ArrangeChildren();
         } else {
             const Bounds& bounds = m_control.GetBounds();
             Place({bounds.left, bounds.top, bounds.width, bounds.height});
         }
         break;
+    }
     }
 }
 

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QEventLoop>
 #include <QInputDialog>
@@ -75,6 +76,10 @@ struct QtUiPort::Impl {
     // Declared first so that it goes last.
     std::unique_ptr<QApplication> ownedApplication;
     qt::EventDepth depth;
+    // Before the peers, so that it outlives them.
+    qt::UpdatePacer pacer;
+    // Connections made for the port end with it.
+    QObject context;
     std::map<const Control*, std::unique_ptr<QtControlPeer>> peers;
     std::vector<RealizedForm> forms;
     // Windows whose deletion waits for control to return to the event loop.
@@ -146,7 +151,7 @@ QWidget* QtUiPort::Impl::Build(Control& control, QWidget* parent, int pageNumber
                               ? QStringLiteral("page%1").arg(pageNumber)
                               : qt::ToQString(control.Name()));
     auto& peer = peers[&control];
-    peer = std::make_unique<QtControlPeer>(control, widget);
+    peer = std::make_unique<QtControlPeer>(control, widget, pacer);
     control.AttachPeer(peer.get());
 
     if (control.GetKind() == Control::Kind::Button) {
@@ -214,6 +219,8 @@ QtUiPort::QtUiPort(int& argc, char** argv) : m_impl(std::make_unique<Impl>()) {
     }
     // The model decides when the program ends, not the last window.
     QGuiApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                     &m_impl->context, [impl = m_impl.get()] { impl->pacer.Idle(); });
 }
 
 QtUiPort::~QtUiPort() {
@@ -308,7 +315,7 @@ std::optional<std::string> QtUiPort::InputQuery(const std::string& caption,
 }
 
 void QtUiPort::ProcessPendingEvents() {
-    QCoreApplication::processEvents();
+    m_impl->pacer.ProcessPendingEvents();
 }
 
 void QtUiPort::Run(Form& mainForm) {

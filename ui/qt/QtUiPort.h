@@ -10,7 +10,8 @@ namespace ui {
 
 // The Qt Widgets backend. Every control gets a widget of its kind, named
 // after the component (pages "page0", "page1", ...), and a peer that mirrors
-// each change of the control on it. Pictures come from the program's Qt
+// each change of the control on it (paced while the thread is busy, see
+// ProcessPendingEvents). Pictures come from the program's Qt
 // resources under ":/vg/".
 //
 // The port makes the QApplication when there is none yet and keeps it for
@@ -34,6 +35,9 @@ public:
     MsgResult ShowMessageBox(const MessageBoxRequest& request) override;
     std::optional<std::string> InputQuery(const std::string& caption, const std::string& prompt,
                                           const std::string& defaultValue) override;
+    // From the first call until the thread waits for events again, label
+    // texts and bar positions reach the screen at most once a frame, the
+    // latest at the next call a frame later (qt::UpdatePacer).
     void ProcessPendingEvents() override;
     // Returns at once when Terminate() was called before.
     void Run(Form& mainForm) override;
