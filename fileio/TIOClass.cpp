@@ -23,8 +23,9 @@ struct CopyItem {
 };
 
 std::string BaseName(const std::string& path) {
-    const std::string sep = platform::PathSeparator();
-    const auto cut = path.find_last_of(sep);
+    // Windows takes "/" as a separator too.
+    const std::string separators = std::string(platform::PathSeparator()) + "/";
+    const auto cut = path.find_last_of(separators);
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 

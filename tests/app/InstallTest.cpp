@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/Environment.h"
+#include "../support/StoredZip.h"
+
 #include "WizardFixture.h"
+#include "platform/SystemFolder.h"
 #include "zip/TProgressForm.h"
 
 using testing_support::ReadBytes;
@@ -10,6 +14,9 @@ using testing_support::TempFolder;
 using testing_support::WizardFixture;
 
 namespace {
+
+// The ending of the library files the wizard copies: ".so", ".dll".
+const std::string kLibrary = std::string(platform::LibraryFilePattern()).substr(1);
 
 // A medium with libraries and both archives, a target installation in the
 // registry and a system folder, all in temporary folders.
@@ -22,25 +29,30 @@ protected:
         WizardFixture::SetUp();
         const char* old = std::getenv("VG_SYSTEM_DIR");
         oldSystemDir = old != nullptr ? old : "";
-        ::setenv("VG_SYSTEM_DIR", (target / "system").c_str(), 1);
+        testing_support::SetEnv("VG_SYSTEM_DIR", (target / "system").c_str());
         medium.Write("VG_Setup.ini", "[ENVIROMENT]\r\nRegisterVersion=16.0\r\nVersionZipName=Data\r\n");
-        medium.Write("libvgone.so", "library one");
-        medium.Write("libvgtwo.so", "library two");
+        medium.Write("vgone" + kLibrary, "library one");
+        medium.Write("vgtwo" + kLibrary, "library two");
         Archive("Data.zip", {{"16.0/codes/part-1.xml", "<code/>"}, {"16.0/readme.txt", "version data"}});
         Archive("environments.zip", {{"Default/settings.ini", "[Environment]"}, {"Steel/LC1.xml", "<lc/>"}});
         std::filesystem::create_directories(target / "env/16.0/environments");
         std::filesystem::create_directories(target / "app/16.0");
-        Registry("\"AppDir\"=\"" + target / "app/" + "\"\r\n\"EnvDir\"=\"" + target / "env/" +
+        Registry("\"AppDir\"=\"" + RegString(target / "app/") + "\"\r\n\"EnvDir\"=\"" + RegString(target / "env/") +
                  "\"\r\n\"Version\"=\"16.0\"\r\n");
     }
     void TearDown() override {
-        ::setenv("VG_SYSTEM_DIR", oldSystemDir.c_str(), 1);
+        testing_support::SetEnv("VG_SYSTEM_DIR", oldSystemDir.c_str());
         std::filesystem::current_path(std::filesystem::temp_directory_path());
         WizardFixture::TearDown();
     }
 
-    // Packs the files with Info-ZIP's zip, as the medium's archives are made.
+    // Packs the files with Info-ZIP's zip, as the medium's archives are made;
+    // on Windows, which has no zip command, as a stored archive.
     void Archive(const std::string& name, const std::vector<std::pair<std::string, std::string>>& files) {
+#ifdef _WIN32
+        medium.Write(name, testing_support::StoredZip(files));
+        return;
+#endif
         TempFolder content;
         for (const auto& [path, text] : files) {
             content.Write(path, text);
@@ -49,6 +61,14 @@ protected:
         const std::string command =
             "cd '" + content.Path() + "' && zip -q -r -X '" + (medium / name) + "' .";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    // A folder as a registry file's string holds it.
+    static std::string RegString(const std::string& text) {
+        std::string out;
+        for (char c : text) {
+            out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+        }
+        return out;
     }
     void Registry(const std::string& values) {
         registry = platform::RegistryFile::FromBytes(
@@ -67,7 +87,7 @@ TEST_F(InstallTest, FullRunCopiesUnpacksAndLogsEveryStep) {
         "- " + target / "app/", "- " + target / "env/", "- 16.0", "- " + T("msgCopyZipDll"),
         "- " + T("msgCopyDataToNewVarnekGerrix"), "", "- " + T("msgCloseInstallation")};
     EXPECT_EQ(Log(), expected);
-    EXPECT_EQ(ReadBytes(target / "system/libvgone.so"), "library one");
+    EXPECT_EQ(ReadBytes(target / "system/vgone" + kLibrary), "library one");
     EXPECT_EQ(ReadBytes(target / "app/16.0/readme.txt"), "version data");
     EXPECT_EQ(ReadBytes(target / "env/16.0/environments/Steel/LC1.xml"), "<lc/>");
 
@@ -99,14 +119,14 @@ TEST_F(InstallTest, WithoutRegistryEntryNothingIsCopied) {
 }
 
 TEST_F(InstallTest, WithoutLibrariesTheArchivesAreNotTouched) {
-    std::filesystem::remove(medium / "libvgone.so");
-    std::filesystem::remove(medium / "libvgtwo.so");
+    std::filesystem::remove(medium / "vgone" + kLibrary);
+    std::filesystem::remove(medium / "vgtwo" + kLibrary);
     TForm1& w = Create();
     ui::Click(w, "btnStart");
     const auto log = Log();
     ASSERT_EQ(log.size(), 7u);
     EXPECT_EQ(log[3], "- " + T("msgCopyZipDll"));
-    EXPECT_EQ(log[4], "- " + T("msgNotCopied") + " (" + medium.Path() + "/*.so)");
+    EXPECT_EQ(log[4], "- " + T("msgNotCopied") + " (" + medium / ("*" + kLibrary) + ")");
     EXPECT_EQ(log[5], "");
     EXPECT_FALSE(std::filesystem::exists(target / "app/16.0/readme.txt"));
 }
@@ -118,8 +138,8 @@ TEST_F(InstallTest, BrokenArchivesGiveTheirFailureLines) {
     ui::Click(w, "btnStart");
     const auto log = Log();
     ASSERT_EQ(log.size(), 9u);
-    EXPECT_EQ(log[5], "- " + T("msgNotCopied") + " (" + medium.Path() + "/Data.zip)");
-    EXPECT_EQ(log[6], "- " + T("msgNotCopied") + "(" + medium.Path() + "/environments.zip)")
+    EXPECT_EQ(log[5], "- " + T("msgNotCopied") + " (" + medium / "Data.zip)");
+    EXPECT_EQ(log[6], "- " + T("msgNotCopied") + "(" + medium / "environments.zip)")
         << "no blank before the parenthesis in this line";
     EXPECT_EQ(log[8], "- " + T("msgCloseInstallation"));
 }
@@ -142,26 +162,27 @@ TEST_F(InstallTest, ArchiveThatCannotBeCreatedIsAFailureAndTheRunGoesOn) {
     ui::Click(w, "btnStart");
     const auto log = Log();
     ASSERT_EQ(log.size(), 8u);
-    EXPECT_EQ(log[5], "- " + T("msgNotCopied") + " (" + medium.Path() + "/.zip)");
+    EXPECT_EQ(log[5], "- " + T("msgNotCopied") + " (" + medium / ".zip)");
     EXPECT_EQ(ReadBytes(target / "env/16.0/environments/Default/settings.ini"), "[Environment]");
 }
 
 TEST_F(InstallTest, EmptyEnvDirSkipsTheEnvironmentsAndAMissingFolderIsOnlyABox) {
-    Registry("\"AppDir\"=\"" + target / "app/" + "\"\r\n\"Version\"=\"16.0\"\r\n");
+    Registry("\"AppDir\"=\"" + RegString(target / "app/") + "\"\r\n\"Version\"=\"16.0\"\r\n");
     TForm1& w = Create();
     ui::Click(w, "btnStart");
     EXPECT_EQ(Log().size(), 7u);
     EXPECT_FALSE(std::filesystem::exists(target / "env/16.0/environments/Default"));
 
     std::filesystem::remove_all(target / "env/16.0/environments");
-    Registry("\"AppDir\"=\"" + target / "app/" + "\"\r\n\"EnvDir\"=\"" + target / "env/" +
+    Registry("\"AppDir\"=\"" + RegString(target / "app/") + "\"\r\n\"EnvDir\"=\"" + RegString(target / "env/") +
              "\"\r\n\"Version\"=\"16.0\"\r\n");
     TForm1& second = Create();
     port.Answer(ui::MsgResult::Ok);
     ui::Click(second, "btnStart");
     ASSERT_EQ(port.Boxes().size(), 1u);
-    EXPECT_EQ(port.Boxes()[0].request.text, "Unable to extract files to:\n\"" + target / "env/" +
-                                                "16.0/environments/\"\nThis folder does not exist.");
+    EXPECT_EQ(port.Boxes()[0].request.text, "Unable to extract files to:\n\"" +
+                                                target / "env/16.0/environments/" +
+                                                "\"\nThis folder does not exist.");
     EXPECT_EQ(Log().size(), 7u) << "no failure line";
 }
 

@@ -16,9 +16,14 @@ protected:
     }
     // A reader installer that leaves a mark when it runs.
     void WriteReaderInstaller(const std::string& folder) {
+#ifdef _WIN32
+        std::filesystem::create_directories(medium / (folder + "xtra/acrobat"));
+        std::filesystem::copy_file(VG_LEAVE_MARK_PROGRAM, medium / (folder + "xtra/acrobat/AdobeReader.exe"));
+#else
         const std::string path = medium.Write(folder + "xtra/acrobat/AdobeReader.exe",
                                               "#!/bin/sh\necho ran > \"$(dirname \"$0\")/ran\"\n");
         std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+#endif
     }
 };
 

@@ -78,7 +78,7 @@ TEST_F(StartupTest, ErrorBoxAddsAFullStopOnlyAfterCharactersSortingAfterIt) {
 
 TEST_F(StartupTest, CloseEndsTheProgramWithoutWritingALog) {
     TForm1& w = Create();
-    w.AppDir = medium.Path() + "/";
+    w.AppDir = medium / "";
     w.Version = "v";
     std::filesystem::create_directories(medium / "v");
     port.WhileRunning = [&] { ui::Click(w, "btnClose"); };

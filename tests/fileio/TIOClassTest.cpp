@@ -146,8 +146,14 @@ TEST_F(FileIOTest, ClosingTheProgressWindowCancelsTheCopy) {
 }
 
 TEST_F(FileIOTest, RunAndWaitReturnsExitCodes) {
+#ifdef _WIN32
+    const std::string program = folder / "my tools/installer.exe";
+    std::filesystem::create_directories(folder / "my tools");
+    std::filesystem::copy_file(VG_LEAVE_MARK_PROGRAM, program);
+#else
     const std::string program = folder.Write("my tools/installer", "#!/bin/sh\nexit 5\n");
     std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+#endif
     EXPECT_EQ(io.RunAndWait("\"" + program + "\"", SW_SHOWDEFAULT), 5);
     EXPECT_EQ(io.RunAndWait(folder / "missing.exe", SW_SHOWDEFAULT), -1);
     EXPECT_EQ(io.RunAndWait("\"" + program + "\" " + std::string(600, 'x'), SW_SHOWDEFAULT), -1);

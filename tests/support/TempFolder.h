@@ -35,7 +35,10 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     std::string Path() const { return m_path.string(); }
-    std::string operator/(const std::string& relative) const { return (m_path / relative).string(); }
+    // The path of `relative` below the folder, with the platform's separators.
+    std::string operator/(const std::string& relative) const {
+        return (m_path / relative).make_preferred().string();
+    }
 
     // Writes `bytes` to the file at `relative`, creating folders on the way.
     std::string Write(const std::string& relative, const std::string& bytes) const {
@@ -43,7 +46,7 @@ public:
         std::filesystem::create_directories(file.parent_path());
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out << bytes;
-        return file.string();
+        return std::filesystem::path(file).make_preferred().string();
     }
 
 private:

@@ -94,16 +94,25 @@ TEST(TZipExtractTest, HandsOverTheArchiveAndTheExtractionFolderWhichBecomesCurre
         {"sub/x.zip", "a:b", "a:b/"},
     };
     for (const FolderRow& row : rows) {
+#ifdef _WIN32
+        // A colon names a drive or a stream on Windows, never a file.
+        if (std::string(row.archive).find(':') != std::string::npos ||
+            std::string(row.folder).find(':') != std::string::npos) {
+            continue;
+        }
+#endif
         SCOPED_TRACE(std::string(row.archive) + " " + (row.base ? row.base : "(none)"));
         ExtractFixture f;
         std::filesystem::create_directories(f.folder / "out");
+#ifndef _WIN32
         std::filesystem::create_directories(f.folder / "a:b");
+#endif
         const std::string path = f.OpenArchive(row.archive);
         if (row.base != nullptr) {
             f.zip.ExtractBaseFolder = f.folder / row.base;
         }
         ASSERT_EQ(f.Run({}), std::nullopt);
-        const std::string expected = f.folder.Path() + "/" + row.folder;
+        const std::string expected = f.folder / row.folder;
         EXPECT_EQ(f.fake.Record().archiveName, path);
         EXPECT_EQ(f.fake.Record().extractFolder, expected);
         EXPECT_EQ(f.fake.Record().currentFolder, std::filesystem::canonical(expected).string());
@@ -123,7 +132,7 @@ TEST(TZipExtractTest, RelativePathsAreHandedOverAbsolute) {
     f.zip.ExtractBaseFolder = "out";
     ASSERT_EQ(f.Run({}), std::nullopt);
     EXPECT_EQ(f.fake.Record().archiveName, path);
-    EXPECT_EQ(f.fake.Record().extractFolder, f.folder.Path() + "/out/");
+    EXPECT_EQ(f.fake.Record().extractFolder, f.folder / "out/");
 }
 
 TEST(TZipExtractTest, HandsOverTheFileSpecsAndEmptiesThemAfterwards) {
