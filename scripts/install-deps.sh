@@ -2,7 +2,7 @@
 # Installs the Debian packages the project needs that are missing, and
 # nothing else. Quiet when everything is there. Uses sudo when not root.
 #
-#   scripts/install-deps.sh build [test] [demo]
+#   scripts/install-deps.sh build [test] [demo] [windows]
 set -euo pipefail
 
 declare -A wanted=()
@@ -13,6 +13,8 @@ for group in "$@"; do
         build) add g++ cmake ninja-build pkg-config qt6-base-dev zip zlib1g-dev libisal-dev libbz2-dev liblzma-dev nettle-dev ;;
         test) add libgtest-dev libgmock-dev fonts-dejavu-core unzip p7zip-full libarchive-tools python3 clang ;;
         demo) add xvfb xauth xdotool imagemagick fonts-dejavu-core ;;
+        # The Windows build: cross-compiled, its tests run under Wine.
+        windows) add cmake ninja-build pkg-config zip python3 mingw-w64 libz-mingw-w64-dev googletest wine wine64 fonts-wine ;;
         *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
     esac
 done
