@@ -33,6 +33,8 @@ TEST(MatchesWildcard, StarAndQuestionMark) {
     }
 }
 
+#ifndef _WIN32
+// Links and letter case as Linux has them; Win32FilesTest covers Windows.
 std::vector<std::string> Names(const std::string& pattern) {
     std::vector<std::string> names;
     for (const auto& entry : platform::EnumerateMatches(pattern)) {
@@ -65,6 +67,8 @@ TEST(EnumerateMatches, CountsFilesFoldersAndHiddenEntries) {
     EXPECT_TRUE(platform::EnumerateMatches(folder / "missing/*.so").empty());
     EXPECT_TRUE(platform::EnumerateMatches(folder.Path() + "/").empty());
 }
+
+#endif
 
 TEST(CreateFolder, MakesOneLevelOnly) {
     TempFolder folder;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/Environment.h"
+
 #include <ostream>
 
 namespace {
@@ -37,13 +39,17 @@ INSTANTIATE_TEST_SUITE_P(
                     CodePageCase{"ENGX", 437, 1252}, CodePageCase{"", 437, 1252},
                     CodePageCase{"enG", 437, 1252}, CodePageCase{"XYZ", 437, 1252}));
 
+#ifndef _WIN32
+// POSIX takes the pages from the locale variables; Win32SystemTest covers Windows.
 TEST(LocaleCodePageTest, SystemPagesFollowTheLocaleVariables) {
-    ::setenv("LC_ALL", "pl_PL.UTF-8", 1);
+    testing_support::SetEnv("LC_ALL", "pl_PL.UTF-8");
     EXPECT_EQ(platform::SystemOemCodePage(), 852);
     EXPECT_EQ(platform::SystemAnsiCodePage(), 1250);
-    ::setenv("LC_ALL", "el_GR", 1);
+    testing_support::SetEnv("LC_ALL", "el_GR");
     EXPECT_EQ(platform::SystemOemCodePage(), 737);
-    ::unsetenv("LC_ALL");
+    testing_support::UnsetEnv("LC_ALL");
 }
+
+#endif
 
 } // namespace

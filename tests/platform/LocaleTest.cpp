@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/Environment.h"
+
 #include <cstdlib>
 #include <optional>
 #include <ostream>
@@ -56,6 +58,8 @@ INSTANTIATE_TEST_SUITE_P(NeutralAndUnknown, AbbreviationTableTest,
                                          LocaleCase{"klingon", ""}, LocaleCase{"d", ""},
                                          LocaleCase{"deu_DE", ""}));
 
+#ifndef _WIN32
+// POSIX takes the locale from its variables; Win32SystemTest covers Windows.
 // Sets the locale variables for one test and puts back what was there.
 class ScopedLocaleEnvironment {
 public:
@@ -73,9 +77,9 @@ public:
     }
     static void Set(const char* name, const char* value) {
         if (value == nullptr) {
-            unsetenv(name);
+            testing_support::UnsetEnv(name);
         } else {
-            setenv(name, value, 1);
+            testing_support::SetEnv(name, value);
         }
     }
 
@@ -124,5 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
                     EnvironmentCase{"", "", "", "ENU"},
                     EnvironmentCase{nullptr, nullptr, "C", "ENU"},
                     EnvironmentCase{nullptr, "xx_YY", "de_DE", ""}));
+
+#endif
 
 } // namespace

@@ -37,6 +37,8 @@ TEST(SplitCommandLine, FollowsTheWindowsRules) {
     }
 }
 
+#ifndef _WIN32
+// Shell scripts and signals; Win32SystemTest covers Windows.
 TEST(RunProgramAndWait, ReturnsTheExitCode) {
     EXPECT_EQ(platform::RunProgramAndWait("/bin/sh -c \"exit 0\""), 0);
     EXPECT_EQ(platform::RunProgramAndWait("sh -c \"exit 42\""), 42) << "bare names are searched";
@@ -62,5 +64,7 @@ TEST(RunProgramAndWait, ProgramThatCannotStartGivesMinusOne) {
     EXPECT_EQ(platform::RunProgramAndWait(""), -1);
     EXPECT_EQ(platform::RunProgramAndWait("\"\" arg"), -1);
 }
+
+#endif
 
 } // namespace

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/Environment.h"
+
 #include "../support/TempFolder.h"
 
 using testing_support::ReadBytes;
@@ -22,9 +24,9 @@ protected:
     void Launcher(const std::string& script) {
         const std::string path = folder.Write("bin/xdg-open", "#!/bin/sh\n" + script);
         std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-        ::setenv("PATH", (folder.Path() + "/bin:" + oldPath).c_str(), 1);
+        testing_support::SetEnv("PATH", (folder.Path() + "/bin:" + oldPath).c_str());
     }
-    void TearDown() override { ::setenv("PATH", oldPath.c_str(), 1); }
+    void TearDown() override { testing_support::SetEnv("PATH", oldPath.c_str()); }
 };
 
 TEST_F(ShellTest, ALauncherThatHandsTheDocumentOnSucceeds) {
@@ -41,7 +43,7 @@ TEST_F(ShellTest, NoViewerForTheDocumentFails) {
 }
 
 TEST_F(ShellTest, NoLauncherAtAllFails) {
-    ::setenv("PATH", (folder / "empty").c_str(), 1);
+    testing_support::SetEnv("PATH", (folder / "empty").c_str());
     platform::SystemShell shell;
     EXPECT_FALSE(shell.OpenDocument("/medium/doc/installation_enu.pdf"));
 }

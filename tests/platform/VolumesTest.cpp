@@ -11,6 +11,8 @@ namespace {
 using platform::DriveType;
 using platform::SystemVolumes;
 
+#ifndef _WIN32
+// Mount points of Linux; Win32SystemTest covers Windows.
 TEST(VolumesTest, DrivePartIsTheMountPointOfTheDeepestExistingFolder) {
     testing_support::TempFolder folder;
     const SystemVolumes volumes;
@@ -47,6 +49,8 @@ TEST(VolumesTest, OnlyExistingFoldersCanBeQueried) {
     EXPECT_EQ(volumes.TypeOfDrive(folder / "missing/"), DriveType::NoRootDir);
     EXPECT_EQ(volumes.TypeOfDrive("/proc/"), DriveType::Unknown);
 }
+
+#endif
 
 TEST(VolumesTest, UdevNamesAreDecoded) {
     EXPECT_EQ(platform::DecodeUdevName("PKBACK#\\x20001"), "PKBACK# 001");
