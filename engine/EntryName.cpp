@@ -32,9 +32,69 @@ bool IsAsciiLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
+bool EqualsIgnoringCase(std::string_view text, std::string_view upper) {
+    if (text.size() != upper.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+        if (c != upper[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Windows opens the device, not a file, for these names whatever follows
+// the first dot, and ignores spaces before that dot; leading spaces are
+// ignored here too, to be safe. COM and LPT take a digit or a superscript
+// 1, 2 or 3.
+bool IsWindowsDeviceName(std::string_view part) {
+    std::string_view base = part.substr(0, part.find('.'));
+    while (!base.empty() && base.back() == ' ') {
+        base.remove_suffix(1);
+    }
+    while (!base.empty() && base.front() == ' ') {
+        base.remove_prefix(1);
+    }
+    for (std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+        if (EqualsIgnoringCase(base, device)) {
+            return true;
+        }
+    }
+    if (base.size() < 4 || !(EqualsIgnoringCase(base.substr(0, 3), "COM") ||
+                             EqualsIgnoringCase(base.substr(0, 3), "LPT"))) {
+        return false;
+    }
+    std::string_view number = base.substr(3);
+    return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xC2\xB9" ||
+           number == "\xC2\xB2" || number == "\xC2\xB3";
+}
+
+std::string CheckWindowsPart(std::string_view part) {
+    std::string quoted = "\"" + std::string(part) + "\"";
+    if (part.find(':') != std::string_view::npos) {
+        return "the part " + quoted + " contains \":\", which names a stream or a drive on Windows";
+    }
+    if (auto bad = part.find_first_of("<>\"|?*"); bad != std::string_view::npos) {
+        return "the part " + quoted + " contains \"" + part[bad] +
+               "\", which Windows does not allow in names";
+    }
+    if (IsWindowsDeviceName(part)) {
+        return "the part " + quoted + " is a device name on Windows";
+    }
+    if (part.back() == '.' || part.back() == ' ') {
+        return "the part " + quoted + " ends with a dot or a space, which Windows drops";
+    }
+    return {};
+}
+
 } // namespace
 
-std::string SplitEntryName(std::string_view name, EntryPath& path) {
+std::string SplitEntryName(std::string_view name, EntryPath& path, NameRules rules) {
     path = EntryPath{};
     if (name.empty()) {
         return "the name is empty";
@@ -75,6 +135,12 @@ std::string SplitEntryName(std::string_view name, EntryPath& path) {
             return "the name leads out of the extraction folder";
         }
         if (part != ".") {
+            if (rules == NameRules::Windows) {
+                std::string refusal = CheckWindowsPart(part);
+                if (!refusal.empty()) {
+                    return refusal;
+                }
+            }
             parts.emplace_back(part);
         }
         start = end + 1;

@@ -16,8 +16,17 @@ namespace {
 // Runs the helper process and returns what it printed.
 std::string RunHelper(const std::string& mode, const std::string& archive,
                       const std::string& folder, const std::string& limits = "") {
+#ifdef _WIN32
+    // cmd.exe takes double quotes, and drops the outermost pair of a
+    // command that starts with one.
+    auto quote = [](const std::string& text) { return "\"" + text + "\""; };
+    std::string command = "\"" + quote(VG_ENGINE_HELPER) + " " + mode + " " + quote(archive) + " " +
+                          quote(folder) + " 2>&1\"";
+    static_cast<void>(limits);
+#else
     std::string command = limits + " " + Quote(VG_ENGINE_HELPER) + " " + mode + " " +
                           Quote(archive) + " " + Quote(folder) + " 2>&1";
+#endif
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
     std::string output;
     char buffer[4096];
@@ -34,6 +43,8 @@ protected:
     EngineRun m_run;
 };
 
+// Links on Windows are planted by Win32ConfinementTest.cpp.
+#ifndef _WIN32
 TEST_F(EngineConfinement, LinkedFolderIsNeverEntered) {
     fs::create_directory_symlink("../outside", m_sandbox.InFolder("sub"));
     MakeZip(m_work / "a.zip", {{"sub/sentinel.txt", "overwritten\n"}, {"sub/new.txt", "new\n"}});
@@ -68,6 +79,7 @@ TEST_F(EngineConfinement, LinkInThePlaceOfAFileIsReplacedNotFollowed) {
     EXPECT_FALSE(fs::is_symlink(m_sandbox.InFolder("dangling.txt")));
     m_sandbox.ExpectOutsideUntouched();
 }
+#endif
 
 TEST_F(EngineConfinement, HardLinkedFileIsReplacedNotWrittenThrough) {
     fs::create_hard_link(m_sandbox.Sentinel(), m_sandbox.InFolder("hard.txt"));
@@ -79,6 +91,9 @@ TEST_F(EngineConfinement, HardLinkedFileIsReplacedNotWrittenThrough) {
 }
 
 TEST_F(EngineConfinement, FullDiskKeepsTheExistingFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a file size limit stands in for a full disk, and Windows has none";
+#endif
     std::string big(2 * 1024 * 1024, 'x');
     for (std::size_t i = 0; i < big.size(); i += 7) {
         big[i] = static_cast<char>('a' + i % 26);

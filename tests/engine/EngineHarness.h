@@ -188,8 +188,9 @@ public:
     std::vector<std::string> Extracted() const { return List(Folder()); }
 
     static constexpr const char* kSentinel = "sentinel: never changed\n";
-    static inline const fs::file_time_type kSentinelTime =
-        fs::file_time_type::clock::now() - std::chrono::hours(24 * 400);
+    // Whole seconds: MinGW's standard library sets file times in seconds.
+    static inline const fs::file_time_type kSentinelTime = std::chrono::floor<std::chrono::seconds>(
+        fs::file_time_type::clock::now() - std::chrono::hours(24 * 400));
 
 private:
     testing_support::TempFolder m_root;
@@ -221,6 +222,13 @@ inline void WriteFile(const std::string& path, const std::string& bytes,
     fs::last_write_time(path, time);
 }
 
+#ifdef _WIN32
+// Makes `archive` from (name, content) pairs as Info-ZIP zip does on Linux,
+// every file dated kEntryTime; a name ending with "/" makes a folder.
+// Windows has no zip program: Win32ConfinementTest.cpp writes the archive.
+void MakeZip(const std::string& archive,
+             const std::vector<std::pair<std::string, std::string>>& files);
+#else
 // Makes `archive` with Info-ZIP zip from (name, content) pairs, every file
 // dated kEntryTime; a name ending with "/" makes a folder. `options` are
 // added to zip's command line.
@@ -245,6 +253,7 @@ inline void MakeZip(const std::string& archive,
         "cd " + Quote(source.Path()) + " && zip -q " + options + " " + Quote(archive) + names;
     ASSERT_TRUE(Shell(command)) << command;
 }
+#endif
 
 inline std::string Quote(const std::string& text) {
     std::string quoted = "'";

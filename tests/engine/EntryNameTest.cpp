@@ -21,17 +21,20 @@ void PrintTo(const SplitCase& c, std::ostream* out) {
     *out << testing::PrintToString(c.name);
 }
 
-class EngineSplitEntryName : public testing::TestWithParam<SplitCase> {};
-
-TEST_P(EngineSplitEntryName, SplitsOrRefuses) {
-    const SplitCase& c = GetParam();
+void ExpectSplit(const SplitCase& c, NameRules rules) {
     EntryPath path;
-    EXPECT_EQ(SplitEntryName(c.name, path), c.refusal);
+    EXPECT_EQ(SplitEntryName(c.name, path, rules), c.refusal);
     if (c.refusal.empty()) {
         EXPECT_EQ(path.folders, c.folders);
         EXPECT_EQ(path.leaf, c.leaf);
         EXPECT_EQ(path.isFolder, c.leaf.empty());
     }
+}
+
+class EngineSplitEntryName : public testing::TestWithParam<SplitCase> {};
+
+TEST_P(EngineSplitEntryName, SplitsOrRefuses) {
+    ExpectSplit(GetParam(), NameRules::Posix);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -56,6 +59,65 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"a\tb", "the name contains a control character", {}, ""},
         SplitCase{".", "the name names the extraction folder itself", {}, ""},
         SplitCase{"./", "", {}, ""}));
+
+// Windows reads these parts as something other than a file in its folder.
+class EngineSplitWindowsName : public testing::TestWithParam<SplitCase> {};
+
+TEST_P(EngineSplitWindowsName, RefusesWhatWindowsReadsDifferently) {
+    ExpectSplit(GetParam(), NameRules::Windows);
+}
+
+std::string Device(const std::string& part) {
+    return "the part \"" + part + "\" is a device name on Windows";
+}
+
+std::string Forbidden(const std::string& part, const std::string& character) {
+    return "the part \"" + part + "\" contains \"" + character +
+           "\", which Windows does not allow in names";
+}
+
+std::string Trailing(const std::string& part) {
+    return "the part \"" + part + "\" ends with a dot or a space, which Windows drops";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, EngineSplitWindowsName,
+    testing::Values(
+        SplitCase{"CON", Device("CON"), {}, ""}, SplitCase{"con", Device("con"), {}, ""},
+        SplitCase{"CoN.txt", Device("CoN.txt"), {}, ""},
+        SplitCase{"dir/aux/x.txt", Device("aux"), {}, ""},
+        SplitCase{"aux .txt", Device("aux .txt"), {}, ""},
+        SplitCase{"nul.tar.gz", Device("nul.tar.gz"), {}, ""},
+        SplitCase{"NUL.", Device("NUL."), {}, ""}, SplitCase{"PRN", Device("PRN"), {}, ""},
+        SplitCase{"COM0", Device("COM0"), {}, ""}, SplitCase{"com9.x", Device("com9.x"), {}, ""},
+        SplitCase{"LPT1/", Device("LPT1"), {}, ""},
+        SplitCase{"lpt\xC2\xB2", Device("lpt\xC2\xB2"), {}, ""},
+        SplitCase{"CONIN$", Device("CONIN$"), {}, ""},
+        SplitCase{"conout$.log", Device("conout$.log"), {}, ""},
+        SplitCase{"ab:c",
+                  "the part \"ab:c\" contains \":\", which names a stream or a drive on Windows",
+                  {},
+                  ""},
+        SplitCase{"dir/file.txt::$DATA",
+                  "the part \"file.txt::$DATA\" contains \":\", which names a stream or a drive "
+                  "on Windows",
+                  {},
+                  ""},
+        SplitCase{"a<b", Forbidden("a<b", "<"), {}, ""},
+        SplitCase{"a>b", Forbidden("a>b", ">"), {}, ""},
+        SplitCase{"a\"b", Forbidden("a\"b", "\""), {}, ""},
+        SplitCase{"a|b", Forbidden("a|b", "|"), {}, ""},
+        SplitCase{"a?b/c", Forbidden("a?b", "?"), {}, ""},
+        SplitCase{"*", Forbidden("*", "*"), {}, ""}, SplitCase{"a.", Trailing("a."), {}, ""},
+        SplitCase{"a ", Trailing("a "), {}, ""}, SplitCase{"a/b./c", Trailing("b."), {}, ""},
+        SplitCase{"a/b /", Trailing("b "), {}, ""}, SplitCase{"...", Trailing("..."), {}, ""},
+        SplitCase{" ", Trailing(" "), {}, ""},
+        SplitCase{"..", "the name leads out of the extraction folder", {}, ""},
+        SplitCase{"CONSOLE", "", {}, "CONSOLE"}, SplitCase{"com10", "", {}, "com10"},
+        SplitCase{"COM", "", {}, "COM"}, SplitCase{"lpt\xC2\xB2x", "", {}, "lpt\xC2\xB2x"},
+        SplitCase{"x.con", "", {}, "x.con"}, SplitCase{"con-fig.txt", "", {}, "con-fig.txt"},
+        SplitCase{" con", Device(" con"), {}, ""}, SplitCase{".hidden", "", {}, ".hidden"},
+        SplitCase{"./a b/c.d.e", "", {"a b"}, "c.d.e"}));
 
 TEST(EngineDisplayName, ShowsSeparatorsAsBackslashesAndHidesControlCharacters) {
     EXPECT_EQ(DisplayName("docs/readme.txt"), "docs\\readme.txt");
