@@ -11,14 +11,14 @@
 #include "platform/Shell.h"
 #include "platform/Volumes.h"
 #include "ui/Application.h"
-#include "ui/qt/QtUiPort.h"
+#include "ui/DesktopUiPort.h"
 
 // The translation catalogue, from program load to program end.
 TTranslator Translator{platform::ProgramFolder()};
 
 int main(int argc, char** argv) {
-    ui::QtUiPort port(argc, argv);
-    ui::Application application(port, kApplicationTitle);
+    const auto port = ui::MakeDesktopUiPort(argc, argv);
+    ui::Application application(*port, kApplicationTitle);
     // The file operations need the application for their progress window, so
     // they are made with it, still before the window.
     TIOClass FileIO(application);
