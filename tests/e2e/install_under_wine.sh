@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# A whole installation by the Windows wizard under Wine, on its own target:
+#
+#   install_under_wine.sh WINE_RUN PREFIX MEDIUM DRIVER CONTENT
+#
+# WINE_RUN is scripts/wine-run.sh, PREFIX the build's Wine prefix, MEDIUM
+# the Windows demo medium (setup.exe beside its data), DRIVER the program
+# that clicks Start and Finish through window messages, CONTENT the folder
+# with the trees the two archives were made from. The installed program is
+# registered in the prefix's registry for the run and removed afterwards;
+# the extracted trees, the copied libraries and setup.log are compared with
+# what the medium holds.
+set -euo pipefail
+wine_run=$1 prefix=$2 medium=$3 driver=$4 content=$5
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/vg-e2e-XXXXXX")
+key='HKLM\SOFTWARE\Varnek\Gerrix\16.0SR1'
+cleanup() {
+    "$wine_run" "$prefix" reg delete "$key" /f >/dev/null 2>&1 || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Wine shows the Linux file system as drive Z:.
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+target="$work/target"
+app_dir="$target/Programs/Varnek/Gerrix"
+env_dir="$target/Data/Varnek/Environments"
+mkdir -p "$target/system" "$app_dir/16.0" "$env_dir/16.0/environments"
+
+reg_escape() { local p; p=$(windows_path "$1/"); printf '%s' "${p//\\/\\\\}"; }
+printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n@="Varnek Gerrix 16.0 SR1"\r\n\r\n[%s\\Setup]\r\n"AppDir"="%s"\r\n"EnvDir"="%s"\r\n"Version"="16.0"\r\n' \
+    "${key/HKLM/HKEY_LOCAL_MACHINE}" "${key/HKLM/HKEY_LOCAL_MACHINE}" \
+    "$(reg_escape "$app_dir")" "$(reg_escape "$env_dir")" >"$work/install.reg"
+"$wine_run" "$prefix" regedit /S "$(windows_path "$work/install.reg")"
+
+VG_SYSTEM_DIR=$(windows_path "$target/system") \
+    "$wine_run" "$prefix" "$driver" "$(windows_path "$medium/setup.exe")"
+
+failed=0
+fail() { echo "FAILED: $*"; failed=1; }
+
+diff -r "$content/version" "$app_dir" -x setup.log || fail "version data differs"
+diff -r "$content/environments" "$env_dir/16.0/environments" || fail "environments differ"
+for library in "$medium"/*.dll; do
+    cmp -s "$library" "$target/system/$(basename "$library")" ||
+        fail "library $(basename "$library") not copied"
+done
+
+log="$app_dir/16.0/setup.log"
+if [[ ! -f "$log" ]]; then
+    fail "no setup.log"
+else
+    expected=$(printf '%s\r\n' \
+        "- $(windows_path "$app_dir/")" \
+        "- $(windows_path "$env_dir/")" \
+        "- 16.0" \
+        "- Copying the program libraries to the system folder..." \
+        "- Copying the data to Varnek Gerrix..." \
+        "" \
+        "- The installation is complete. Press Close to end the setup.")
+    [[ "$(cat "$log")" == "$expected" ]] || { fail "setup.log differs:"; cat -A "$log"; }
+fi
+[[ $failed -eq 0 ]] && echo "The installation under Wine is complete and matches the medium."
+exit $failed
