@@ -32,21 +32,37 @@ std::optional<std::string_view> SubKeyOf(std::string_view path) {
     return path;
 }
 
+// The two views of HKEY_LOCAL_MACHINE\SOFTWARE on 64-bit Windows: the 64-bit
+// one, and the one 32-bit programs see (WOW6432Node). An installed program
+// registers itself in the view of its own kind, so a key is looked for in
+// the 64-bit view first and then in the 32-bit one; on 32-bit Windows both
+// flags are ignored and there is one view.
+constexpr REGSAM kViews[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+
 class Key {
 public:
-    Key(std::string_view path, REGSAM access) {
+    // Opens the key in the first view that has it, or in `view` only.
+    Key(std::string_view path, REGSAM access, std::optional<REGSAM> view = std::nullopt) {
         const auto subKey = SubKeyOf(path);
         if (!subKey) {
             return;
         }
-        LSTATUS status = ERROR_FILE_NOT_FOUND;
-        if (const auto ansi = win::ToAnsiExact(*subKey)) {
-            status = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, ansi->c_str(), 0, access, &m_key);
-        } else {
-            status =
-                ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, win::Widen(*subKey).c_str(), 0, access, &m_key);
-        }
-        if (status != ERROR_SUCCESS) {
+        for (REGSAM candidate : kViews) {
+            if (view && *view != candidate) {
+                continue;
+            }
+            LSTATUS status = ERROR_FILE_NOT_FOUND;
+            if (const auto ansi = win::ToAnsiExact(*subKey)) {
+                status = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, ansi->c_str(), 0, access | candidate,
+                                         &m_key);
+            } else {
+                status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, win::Widen(*subKey).c_str(), 0,
+                                         access | candidate, &m_key);
+            }
+            if (status == ERROR_SUCCESS) {
+                m_view = candidate;
+                return;
+            }
             m_key = nullptr;
         }
     }
@@ -60,9 +76,11 @@ public:
 
     bool IsOpen() const { return m_key != nullptr; }
     HKEY Get() const { return m_key; }
+    REGSAM View() const { return m_view; }
 
 private:
     HKEY m_key = nullptr;
+    REGSAM m_view = 0;
 };
 
 struct RawValue {
@@ -109,10 +127,12 @@ std::basic_string<Char> StringData(const std::vector<unsigned char>& data) {
 class SystemRegistry : public Registry {
 public:
     KeyAccess OpenKey(std::string_view keyPath) const override {
-        if (!Key(keyPath, KEY_READ).IsOpen()) {
+        const Key readable(keyPath, KEY_READ);
+        if (!readable.IsOpen()) {
             return KeyAccess::NotFound;
         }
-        return Key(keyPath, KEY_ALL_ACCESS).IsOpen() ? KeyAccess::Full : KeyAccess::ReadOnly;
+        return Key(keyPath, KEY_ALL_ACCESS, readable.View()).IsOpen() ? KeyAccess::Full
+                                                                      : KeyAccess::ReadOnly;
     }
 
     // The "A" query hands out string data in the ANSI code page, which can
