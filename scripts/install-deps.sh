@@ -14,7 +14,7 @@ for group in "$@"; do
         test) add libgtest-dev libgmock-dev fonts-dejavu-core unzip p7zip-full libarchive-tools python3 clang ;;
         demo) add xvfb xauth xdotool imagemagick fonts-dejavu-core ;;
         # The Windows build: cross-compiled, its tests run under Wine.
-        windows) add cmake ninja-build pkg-config zip python3 mingw-w64 libz-mingw-w64-dev googletest wine wine64 fonts-wine ;;
+        windows) add cmake ninja-build pkg-config zip python3 mingw-w64 libz-mingw-w64-dev googletest wine wine64 fonts-wine locales-all ;;
         *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
     esac
 done

@@ -1,17 +1,30 @@
 #!/usr/bin/env bash
 # A whole installation by the Windows wizard under Wine, on its own target:
 #
-#   install_under_wine.sh WINE_RUN PREFIX MEDIUM DRIVER CONTENT
+#   install_under_wine.sh WINE_RUN PREFIX MEDIUM DRIVER CONTENT TRANSLATION
 #
 # WINE_RUN is scripts/wine-run.sh, PREFIX the build's Wine prefix, MEDIUM
 # the Windows demo medium (setup.exe beside its data), DRIVER the program
 # that clicks Start and Finish through window messages, CONTENT the folder
-# with the trees the two archives were made from. The installed program is
+# with the trees the two archives were made from, TRANSLATION the file of
+# the language the wizard must choose from the locale (LANG) and write its
+# log in. The installed program is
 # registered in the prefix's registry for the run and removed afterwards;
 # the extracted trees, the copied libraries and setup.log are compared with
 # what the medium holds.
 set -euo pipefail
-wine_run=$1 prefix=$2 medium=$3 driver=$4 content=$5
+wine_run=$1 prefix=$2 medium=$3 driver=$4 content=$5 translation=$6
+
+# The text of a message in the translation file: the "value=" line of its
+# section (the demo's files are UTF-8).
+text() {
+    awk -v section="[$1]" '
+        { sub(/\r$/, "") }
+        $0 == section { inside = 1; next }
+        /^\[/ { inside = 0 }
+        inside && /^value=/ { sub(/^value=/, ""); print; exit }
+    ' "$translation"
+}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vg-e2e-XXXXXX")
 key='HKLM\SOFTWARE\Varnek\Gerrix\16.0SR1'
@@ -56,10 +69,10 @@ else
         "- $(windows_path "$app_dir/")" \
         "- $(windows_path "$env_dir/")" \
         "- 16.0" \
-        "- Copying the program libraries to the system folder..." \
-        "- Copying the data to Varnek Gerrix..." \
+        "- $(text msgCopyZipDll)" \
+        "- $(text msgCopyDataToNewVarnekGerrix)" \
         "" \
-        "- The installation is complete. Press Close to end the setup.")
+        "- $(text msgCloseInstallation)")
     [[ "$(cat "$log")" == "$expected" ]] || { fail "setup.log differs:"; cat -A "$log"; }
 fi
 [[ $failed -eq 0 ]] && echo "The installation under Wine is complete and matches the medium."
