@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/UnzDll.h"
 #include "ui/Component.h"
 #include "zip/NameDecoder.h"
 #include "zip/ZipException.h"
@@ -17,7 +18,6 @@ class Application;
 }
 
 class TProgressForm;
-struct UnzCallbackInfo;
 
 namespace platform {
 class InputFile;
@@ -161,8 +161,9 @@ public:
 
     // The engine's callback: acts on the report or question in `info` for
     // the component named there, handles pending window messages, and
-    // returns -1 once the extraction is cancelled, else 0.
-    static std::int32_t EngineCallback(UnzCallbackInfo* info);
+    // returns -1 once the extraction is cancelled, else 0. The engine's
+    // calling convention (the standard one on 32-bit Windows).
+    static std::int32_t UNZ_CALL EngineCallback(UnzCallbackInfo* info);
 
     // State of a running extraction; the counters keep their values until
     // the next batch is announced.

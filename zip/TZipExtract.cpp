@@ -216,7 +216,7 @@ std::int32_t TZip::Extract() {
     return result;
 }
 
-std::int32_t TZip::EngineCallback(UnzCallbackInfo* info) {
+std::int32_t UNZ_CALL TZip::EngineCallback(UnzCallbackInfo* info) {
     TZip& zip = *static_cast<TZip*>(info->identity);
     if (!zip.Cancelled) {
         zip.HandleEngineAction(*info);
