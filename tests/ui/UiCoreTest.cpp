@@ -7,6 +7,7 @@
 #include "ui/Form.h"
 #include "ui/Image.h"
 #include "ui/Label.h"
+#include "ui/Layout.h"
 #include "ui/Memo.h"
 #include "ui/Notebook.h"
 #include "ui/Panel.h"
@@ -182,6 +183,47 @@ TEST(Form, EnterPressesTheFirstVisibleEnabledDefaultButton) {
     EXPECT_EQ(plainClicks, 0);
     EXPECT_EQ(firstClicks, 1);
     EXPECT_EQ(secondClicks, 1);
+}
+
+// Aligned controls stack in the order they were added, whatever their own
+// bounds say; hidden ones and unaligned ones keep their bounds; pages are
+// left to their holder.
+TEST(Layout, AlignedControlsStackInTheOrderTheyWereAdded) {
+    Window w;
+    auto& banner = w.form.Make<ui::Panel>("banner", &w.form);
+    auto& free = w.form.Make<ui::Label>("free", &w.form);
+    auto& bar = w.form.Make<ui::Panel>("bar", &w.form);
+    auto& hidden = w.form.Make<ui::Panel>("hidden", &w.form);
+    auto& line = w.form.Make<ui::Panel>("line", &w.form);
+    auto& pages = w.form.Make<ui::Notebook>("pages", &w.form);
+    auto& second = w.form.Make<ui::Panel>("second", &w.form);
+    banner.SetAlign(ui::Align::Top);
+    banner.SetBounds(5, 5, 10, 121);
+    free.SetBounds(131, 80, 337, 42);
+    bar.SetAlign(ui::Align::Bottom);
+    bar.SetBounds(0, 0, 600, 33);
+    hidden.SetAlign(ui::Align::Bottom);
+    hidden.SetBounds(1, 2, 3, 4);
+    hidden.Hide();
+    line.SetAlign(ui::Align::Bottom);
+    line.SetBounds(0, 0, 600, 2);
+    pages.SetAlign(ui::Align::Client);
+    pages.AddPage("first");
+    second.SetAlign(ui::Align::Top);
+    second.SetBounds(0, 0, 0, 10);
+
+    const auto places = ui::ArrangeAligned(w.form, 600, 362);
+    std::vector<std::string> seen;
+    for (const auto& [control, place] : places) {
+        seen.push_back(control->Name() + " " + std::to_string(place.left) + "," +
+                       std::to_string(place.top) + " " + std::to_string(place.width) + "x" +
+                       std::to_string(place.height));
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "banner 0,0 600x121", "second 0,121 600x10", "bar 0,329 600x33",
+                        "hidden 1,2 3x4", "line 0,327 600x2", "pages 0,131 600x196",
+                        "free 131,80 337x42"}));
+    EXPECT_TRUE(ui::ArrangeAligned(pages, 600, 196).empty()) << "pages belong to their holder";
 }
 
 TEST(MessageBoxes, ButtonPositionsMapToAnswers) {

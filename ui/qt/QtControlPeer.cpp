@@ -22,6 +22,7 @@
 #include "ui/Form.h"
 #include "ui/Image.h"
 #include "ui/Label.h"
+#include "ui/Layout.h"
 #include "ui/Memo.h"
 #include "ui/Notebook.h"
 #include "ui/ProgressBar.h"
@@ -260,9 +261,6 @@ QSize QtControlPeer::ClientSize() const {
 
 void QtControlPeer::ArrangeChildren() {
     const QSize client = ClientSize();
-    const int width = client.width();
-    int top = 0;
-    int bottom = client.height();
     for (Control* child : m_control.Children()) {
         // The page holder sizes its pages to itself.
         QtControlPeer* peer = Of(*child);
@@ -270,25 +268,9 @@ void QtControlPeer::ArrangeChildren() {
             peer->ArrangeChildren();
         }
     }
-    for (Align pass : {Align::Top, Align::Bottom, Align::Client, Align::None}) {
-        for (Control* child : m_control.Children()) {
-            QtControlPeer* peer = Of(*child);
-            if (peer == nullptr || child->GetKind() == Control::Kind::Page ||
-                child->GetAlign() != pass) {
-                continue;
-            }
-            const Bounds& bounds = child->GetBounds();
-            if (pass == Align::None || !child->Visible()) {
-                peer->Place({bounds.left, bounds.top, bounds.width, bounds.height});
-            } else if (pass == Align::Top) {
-                peer->Place({0, top, width, bounds.height});
-                top += bounds.height;
-            } else if (pass == Align::Bottom) {
-                bottom -= bounds.height;
-                peer->Place({0, bottom, width, bounds.height});
-            } else {
-                peer->Place({0, top, width, std::max(0, bottom - top)});
-            }
+    for (const auto& [child, place] : ArrangeAligned(m_control, client.width(), client.height())) {
+        if (QtControlPeer* peer = Of(*child)) {
+            peer->Place({place.left, place.top, place.width, place.height});
         }
     }
 }

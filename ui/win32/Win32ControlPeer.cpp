@@ -11,6 +11,7 @@
 #include "ui/Form.h"
 #include "ui/Image.h"
 #include "ui/Label.h"
+#include "ui/Layout.h"
 #include "ui/Memo.h"
 #include "ui/Notebook.h"
 #include "ui/ProgressBar.h"
@@ -273,37 +274,16 @@ LogicalRect Win32ControlPeer::ClientSize() const {
 
 void Win32ControlPeer::ArrangeChildren() {
     const LogicalRect client = ClientSize();
-    const int width = client.width;
-    int top = 0;
-    int bottom = client.height;
-    for (Align pass : {Align::Top, Align::Bottom, Align::Client, Align::None}) {
-        for (Control* child : m_control.Children()) {
-            Win32ControlPeer* peer = Of(*child);
-            if (peer == nullptr) {
-                continue;
-            }
-            if (child->GetKind() == Control::Kind::Page) {
-                // The page holder sizes its pages to itself.
-                if (pass == Align::None) {
-                    peer->Place({0, 0, client.width, client.height});
-                }
-                continue;
-            }
-            if (child->GetAlign() != pass) {
-                continue;
-            }
-            const Bounds& bounds = child->GetBounds();
-            if (pass == Align::None || !child->Visible()) {
-                peer->Place({bounds.left, bounds.top, bounds.width, bounds.height});
-            } else if (pass == Align::Top) {
-                peer->Place({0, top, width, bounds.height});
-                top += bounds.height;
-            } else if (pass == Align::Bottom) {
-                bottom -= bounds.height;
-                peer->Place({0, bottom, width, bounds.height});
-            } else {
-                peer->Place({0, top, width, std::max(0, bottom - top)});
-            }
+    for (Control* child : m_control.Children()) {
+        // The page holder sizes its pages to itself.
+        Win32ControlPeer* peer = Of(*child);
+        if (peer != nullptr && child->GetKind() == Control::Kind::Page) {
+            peer->Place({0, 0, client.width, client.height});
+        }
+    }
+    for (const auto& [child, place] : ArrangeAligned(m_control, client.width, client.height)) {
+        if (Win32ControlPeer* peer = Of(*child)) {
+            peer->Place({place.left, place.top, place.width, place.height});
         }
     }
 }
