@@ -185,7 +185,11 @@ void TForm1::AddLogLine(const std::string& text) {
 }
 
 void TForm1::SaveLog() {
-    const std::string path = AppDir + Version + platform::PathSeparator() + "setup.log";
+    // Without a target installation the log would land at the root of the
+    // file system (or relative to whatever folder is current): it goes to
+    // the folder for temporary files instead, where the user may write.
+    const std::string folder = AppDir.empty() ? platform::TemporaryFolder() : AppDir + Version;
+    const std::string path = folder + platform::PathSeparator() + "setup.log";
     std::string contents;
     for (const std::string& line : memoVoortgang.Lines()) {
         contents += line;

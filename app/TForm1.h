@@ -1,8 +1,10 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
+#include "platform/Registry.h"
 #include "ui/Bevel.h"
 #include "ui/Button.h"
 #include "ui/ComboBox.h"
@@ -19,7 +21,6 @@ class TTranslator;
 
 namespace platform {
 class Locale;
-class Registry;
 class Shell;
 class Volumes;
 } // namespace platform
@@ -134,17 +135,29 @@ public:
     // an empty line) and shows it at once.
     void AddLogLine(const std::string& text);
     // Writes the progress log to AppDir + Version + "/setup.log" (UTF-8, CR LF
-    // line ends), replacing that file. Raises ui::Exception "Cannot create
-    // file "<path>". <reason>" when the file cannot be written.
+    // line ends), replacing that file; without an AppDir (no target was
+    // found) to "setup.log" in the folder for temporary files. Raises
+    // ui::Exception "Cannot create file "<path>". <reason>" when the file
+    // cannot be written.
     void SaveLog();
 
 private:
     void BuildLayout();
-    // Opens `archive` on ZipFile and extracts it into `folder`, overwriting;
-    // false when the archive component raised an error or the extraction
-    // did not succeed (a result other than 0: entries that failed, an
-    // archive the engine could not read, a stop).
-    bool UnpackArchive(const std::string& archive, const std::string& folder);
+    // Opens `archive` on ZipFile and extracts it into `folder`, overwriting.
+    // nullopt when that succeeded; else why not, in the error's own words:
+    // the message the archive component raised, the engine's first message
+    // for a result other than 0 (an entry that failed, an archive the engine
+    // could not read), or that the extraction was stopped.
+    std::optional<std::string> UnpackArchive(const std::string& archive, const std::string& folder);
+    // Writes a failure line and under it the line "- " + reason, the
+    // reason's line breaks turned into blanks.
+    void AddFailureLines(const std::string& failure, const std::string& reason);
+    // Why the folder an archive is unpacked into is unknown: the target's
+    // key was not found, could not be opened with full access, or lacks the
+    // value `valueName`.
+    std::string UnknownFolderReason(const char* valueName) const;
+    // The registry key of the target installation for RegisterVersion.
+    std::string TargetKeyPath() const;
     bool CloseRequested() const { return m_closeRequested; }
 
     TTranslator& m_translator;
@@ -155,4 +168,6 @@ private:
     std::string m_programFolder;
     bool m_installing = false;
     bool m_closeRequested = false;
+    // How the last lookup found the target's key.
+    platform::KeyAccess m_targetAccess = platform::KeyAccess::NotFound;
 };

@@ -2,6 +2,8 @@
 // archives, each step written to the progress log.
 
 #include <exception>
+#include <optional>
+#include <string>
 
 #include "app/TForm1.h"
 #include "fileio/TIOClass.h"
@@ -35,7 +37,12 @@ void TForm1::btnStartClick() {
     btnClose.Hide();
 
     const RunningFlag running(m_installing);
-    if (LookupTargetInstallation() && !CloseRequested() && CopyLibraries() && !CloseRequested()) {
+    if (!LookupTargetInstallation()) {
+        // Nothing is copied without a target; the archives' failure lines
+        // say that they were not unpacked, and why.
+        UnpackVersionArchive();
+        UnpackEnvironments();
+    } else if (!CloseRequested() && CopyLibraries() && !CloseRequested()) {
         AddLogLine(m_translator.Translate("msgCopyDataToNewVarnekGerrix"));
         UnpackVersionArchive();
         if (!CloseRequested()) {
@@ -60,46 +67,97 @@ bool TForm1::CopyLibraries() {
     if (m_fileIO.CopyFiles(libraries, systemFolder, false, m_translator.Translate("msgCopyZip"))) {
         return true;
     }
-    AddLogLine(m_translator.Translate("msgNotCopied") + " (" + libraries + ")");
+    AddFailureLines(m_translator.Translate("msgNotCopied") + " (" + libraries + ")",
+                    m_fileIO.LastCopyError());
     return false;
 }
 
-void TForm1::UnpackVersionArchive() {
-    if (AppDir.empty()) {
-        return;
+void TForm1::AddFailureLines(const std::string& failure, const std::string& reason) {
+    AddLogLine(failure);
+    // The reason stays on one line of the log: the component's messages
+    // carry line breaks.
+    std::string line;
+    for (std::size_t i = 0; i < reason.size(); ++i) {
+        if (reason[i] == '\r' || reason[i] == '\n') {
+            if (reason[i] == '\r' && i + 1 < reason.size() && reason[i + 1] == '\n') {
+                ++i;
+            }
+            if (!line.ends_with(' ')) {
+                line += ' ';
+            }
+        } else {
+            line += reason[i];
+        }
     }
+    AddLogLine(line);
+}
+
+std::string TForm1::UnknownFolderReason(const char* valueName) const {
+    const std::string key = "HKEY_LOCAL_MACHINE" + TargetKeyPath();
+    switch (m_targetAccess) {
+    case platform::KeyAccess::NotFound:
+        return "The installation of version \"" + RegisterVersion +
+               "\" was not found in the registry: there is no key " + key + ".";
+    case platform::KeyAccess::ReadOnly:
+        return "The registry key " + key +
+               " could not be opened with full access: run the setup as administrator.";
+    case platform::KeyAccess::Full:
+        break;
+    }
+    return "The registry key " + key + " has no value \"" + valueName + "\".";
+}
+
+void TForm1::UnpackVersionArchive() {
     const std::string archive = ProgramFolder + platform::PathSeparator() + VersionZipName + ".zip";
-    if (!UnpackArchive(archive, AppDir)) {
-        AddLogLine(m_translator.Translate("msgNotCopied") + " (" + archive + ")");
+    const std::string failure = m_translator.Translate("msgNotCopied") + " (" + archive + ")";
+    if (AppDir.empty()) {
+        AddFailureLines(failure, UnknownFolderReason("AppDir"));
+    } else if (const auto reason = UnpackArchive(archive, AppDir)) {
+        AddFailureLines(failure, *reason);
     }
 }
 
 void TForm1::UnpackEnvironments() {
-    if (EnvDir.empty()) {
-        return;
-    }
     const std::string sep = platform::PathSeparator();
     const std::string archive = ProgramFolder + sep + "environments.zip";
     // Unlike the other failure lines, this one has no blank before the
     // parenthesis: the log keeps the line as the wizard has always written
     // it.
-    if (!UnpackArchive(archive, EnvDir + Version + sep + "environments" + sep)) {
-        AddLogLine(m_translator.Translate("msgNotCopied") + "(" + archive + ")");
+    const std::string failure = m_translator.Translate("msgNotCopied") + "(" + archive + ")";
+    if (EnvDir.empty()) {
+        AddFailureLines(failure, UnknownFolderReason("EnvDir"));
+    } else if (const auto reason =
+                   UnpackArchive(archive, EnvDir + Version + sep + "environments" + sep)) {
+        AddFailureLines(failure, *reason);
     }
 }
 
-bool TForm1::UnpackArchive(const std::string& archive, const std::string& folder) {
+std::optional<std::string> TForm1::UnpackArchive(const std::string& archive,
+                                                 const std::string& folder) {
+    std::int32_t result = 0;
     try {
         ZipFile.SetArchiveFileName(archive);
         ZipFile.ExtractBaseFolder = folder;
         ZipFile.ExtractOptions = ExtractOption16;
-        // The component shows none of the engine's messages: only the
-        // result tells that entries failed (a full disk, a read-only
-        // folder) or that the archive could no longer be read.
-        return ZipFile.Extract() == 0;
+        result = ZipFile.Extract();
+    } catch (const std::exception& error) {
+        return std::string(error.what());
     } catch (...) {
-        return false;
+        return std::string("Unknown error.");
     }
+    if (result == 0) {
+        return std::nullopt;
+    }
+    // A result other than 0: entries that failed (a full disk, a read-only
+    // folder, a damaged entry), an archive the engine could no longer read,
+    // or a stop. The engine's first message names the entry and the cause.
+    if (ZipFile.Cancelled) {
+        return std::string("The extraction was cancelled.");
+    }
+    if (!ZipFile.EngineMessages.empty()) {
+        return ZipFile.EngineMessages.front();
+    }
+    return "The unzip engine ended with code " + std::to_string(result) + ".";
 }
 
 bool TForm1::FormCloseQuery() {

@@ -49,13 +49,18 @@ void TForm1::ReadSetupSettings() {
     VersionZipName = ini.ReadString(kSettingsSection, "VersionZipName");
 }
 
+std::string TForm1::TargetKeyPath() const {
+    return kTargetKeyPrefix + RegisterVersion + kTargetKeySuffix;
+}
+
 bool TForm1::LookupTargetInstallation() {
     AppDir.clear();
     EnvDir.clear();
     Version.clear();
     bool found = true;
-    const std::string key = kTargetKeyPrefix + RegisterVersion + kTargetKeySuffix;
+    const std::string key = TargetKeyPath();
     const platform::KeyAccess access = m_registry.OpenKey(key);
+    m_targetAccess = access;
     if (access == platform::KeyAccess::NotFound) {
         found = false;
     } else if (access == platform::KeyAccess::Full) {

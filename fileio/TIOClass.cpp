@@ -60,6 +60,7 @@ int TIOClass::RunAndWait(const std::string& commandLine, int /*showMode*/) {
 
 bool TIOClass::CopyFiles(const std::string& source, const std::string& destination,
                          bool isDirectory, const std::string& progressTitle) {
+    m_lastCopyError.clear();
     if (!platform::DirectoryExists(destination)) {
         platform::CreateFolder(destination);
     }
@@ -67,11 +68,13 @@ bool TIOClass::CopyFiles(const std::string& source, const std::string& destinati
     std::vector<CopyItem> items;
     if (isDirectory) {
         if (!platform::DirectoryExists(source)) {
+            m_lastCopyError = "The folder " + source + " does not exist.";
             return false;
         }
         CollectTree(source, destination + sep + BaseName(source), items);
     } else {
         if (CountFiles(source) <= 0) {
+            m_lastCopyError = "No file matches " + source + ".";
             return false;
         }
         for (const auto& entry : platform::EnumerateMatches(source)) {
@@ -93,6 +96,7 @@ bool TIOClass::CopyFiles(const std::string& source, const std::string& destinati
     for (std::size_t i = 0; i < items.size() && ok; ++i) {
         const CopyItem& item = items[i];
         if (dialog.CancelRequested() || m_cancelRequested) {
+            m_lastCopyError = "The copy was cancelled.";
             ok = false;
             break;
         }
@@ -100,6 +104,7 @@ bool TIOClass::CopyFiles(const std::string& source, const std::string& destinati
         m_app.ProcessMessages();
         if (item.isFolder) {
             if (!platform::DirectoryExists(item.target) && !platform::CreateFolder(item.target)) {
+                m_lastCopyError = "Cannot create the folder " + item.target + ".";
                 m_app.MessageBox("Cannot create the folder " + item.target + ".", kCopyErrorCaption,
                                  ui::MsgButtons::Ok, ui::MsgIcon::Error);
                 ok = false;
@@ -119,10 +124,12 @@ bool TIOClass::CopyFiles(const std::string& source, const std::string& destinati
             },
             reason);
         if (outcome == platform::CopyOutcome::Failed) {
+            m_lastCopyError = "Cannot copy " + item.source + " to " + item.target + ": " + reason + ".";
             m_app.MessageBox("Cannot copy " + BaseName(item.source) + ": " + reason + ".",
                              kCopyErrorCaption, ui::MsgButtons::Ok, ui::MsgIcon::Error);
             ok = false;
         } else if (outcome == platform::CopyOutcome::Cancelled) {
+            m_lastCopyError = "The copy was cancelled.";
             ok = false;
         }
     }

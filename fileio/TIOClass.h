@@ -35,6 +35,11 @@ public:
     bool CopyFiles(const std::string& source, const std::string& destination, bool isDirectory,
                    const std::string& progressTitle);
 
+    // Why the last CopyFiles returned false, in one line of fixed English
+    // text (nothing matched, the file that could not be copied and the
+    // system's reason, a cancel); empty after a copy that succeeded.
+    const std::string& LastCopyError() const { return m_lastCopyError; }
+
     // Asks a running CopyFiles to stop, as its Cancel button does; for a
     // caller that must end the copy from elsewhere (the window closing).
     void CancelCopy() { m_cancelRequested = true; }
@@ -52,4 +57,5 @@ public:
 private:
     ui::Application& m_app;
     bool m_cancelRequested = false;
+    std::string m_lastCopyError;
 };

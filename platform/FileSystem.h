@@ -28,4 +28,9 @@ std::string AbsolutePath(const std::string& path);
 // then holds the system's reason.
 bool ChangeCurrentFolder(const std::string& path, std::string& reason);
 
+// The folder for temporary files, without a trailing separator: TEMP's
+// folder on Windows (GetTempPath), TMPDIR when set and not empty, else
+// "/tmp", on Linux.
+std::string TemporaryFolder();
+
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/FileSystem.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -99,6 +100,15 @@ bool ChangeCurrentFolder(const std::string& path, std::string& reason) {
         return false;
     }
     return true;
+}
+
+std::string TemporaryFolder() {
+    const char* folder = std::getenv("TMPDIR");
+    std::string path = folder != nullptr && *folder != '\0' ? folder : "/tmp";
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
 }
 
 } // namespace platform

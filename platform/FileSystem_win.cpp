@@ -165,4 +165,15 @@ bool ChangeCurrentFolder(const std::string& path, std::string& reason) {
     return true;
 }
 
+std::string TemporaryFolder() {
+    wchar_t buffer[MAX_PATH + 2] = {};
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
+    std::wstring path(buffer, length > 0 && length <= MAX_PATH + 1 ? length : 0);
+    // Given without a closing separator, a drive as "C:".
+    while (path.size() > 2 && path.back() == L'\\') {
+        path.pop_back();
+    }
+    return win::Narrow(path);
+}
+
 } // namespace platform

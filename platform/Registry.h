@@ -47,7 +47,9 @@ public:
 
 // The registry of this machine. On Linux it is read from the registry export
 // file named by the environment variable VG_REGISTRY_FILE (when set and not
-// empty), else from "/etc/vg/registry.reg"; see RegistryFile.
+// empty), else from "/etc/vg/registry.reg" (see RegistryFile), each time a
+// key is opened: what OpenKey and the ReadString calls after it see is the
+// file as it was at that OpenKey.
 std::unique_ptr<Registry> MakeSystemRegistry();
 
 } // namespace platform

@@ -2,13 +2,42 @@
 #include "platform/RegistryFile.h"
 
 #include <cstdlib>
+#include <optional>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
 
 namespace {
+
 constexpr const char* kDefaultRegistryFile = "/etc/vg/registry.reg";
+
+// The registry file as it is when a key is opened: opening a key reads the
+// file anew, so a target registered while the wizard is open is found; the
+// values are then read from that same reading.
+class LiveRegistryFile : public Registry {
+public:
+    explicit LiveRegistryFile(std::string path) : m_path(std::move(path)) {}
+
+    KeyAccess OpenKey(std::string_view keyPath) const override {
+        m_file.emplace(m_path);
+        return m_file->OpenKey(keyPath);
+    }
+
+    std::optional<std::string> ReadString(std::string_view keyPath,
+                                          std::string_view valueName) const override {
+        if (!m_file) {
+            m_file.emplace(m_path);
+        }
+        return m_file->ReadString(keyPath, valueName);
+    }
+
+private:
+    std::string m_path;
+    mutable std::optional<RegistryFile> m_file;
+};
+
 } // namespace
 
 // access() grants root write access to any file on a writable file system,
@@ -24,8 +53,8 @@ bool RegistryFile::FileIsWritable(const std::string& path) {
 
 std::unique_ptr<Registry> MakeSystemRegistry() {
     const char* file = std::getenv("VG_REGISTRY_FILE");
-    return std::make_unique<RegistryFile>(file && *file ? std::string(file)
-                                                        : std::string(kDefaultRegistryFile));
+    return std::make_unique<LiveRegistryFile>(file && *file ? std::string(file)
+                                                            : std::string(kDefaultRegistryFile));
 }
 
 } // namespace platform

@@ -117,6 +117,10 @@ public:
     std::vector<std::string> FileSpecs;
     // Stop request for a running extraction.
     bool Cancelled = false;
+    // The engine's messages (action 4) of the last Extract, in the order
+    // reported (the first 100): why an entry or the whole archive could not
+    // be extracted. Emptied when Extract starts.
+    std::vector<std::string> EngineMessages;
 
     // The central directory of the current archive, in the order stored.
     const std::vector<TFileInfo>& Entries() const { return m_entries; }

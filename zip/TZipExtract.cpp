@@ -137,6 +137,7 @@ std::string TZip::ExtractionFolder() const {
 std::int32_t TZip::Extract() {
     std::int32_t result = 0;
     Cancelled = false;
+    EngineMessages.clear();
     if (m_entries.empty()) {
         return result;
     }
@@ -276,8 +277,16 @@ void TZip::HandleEngineAction(UnzCallbackInfo& info) {
     case UNZ_ACTION_SKIPPED:
         SkippedCount = Add32(SkippedCount, 1);
         break;
+    case UNZ_ACTION_MESSAGE:
+        // Shown nowhere by the component; kept for the caller's report of
+        // a failed extraction. An archive of many bad entries reports one
+        // each: the first hundred tell enough.
+        if (EngineMessages.size() < 100) {
+            EngineMessages.push_back(EntryName(info));
+        }
+        break;
     default:
-        // 0 and 7 carry nothing; 4 is a message of the engine, shown nowhere.
+        // 0 and 7 carry nothing.
         break;
     }
 }

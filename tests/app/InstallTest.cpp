@@ -1,4 +1,6 @@
 #include <cstdlib>
+#include <map>
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -108,14 +110,83 @@ TEST_F(InstallTest, FullRunCopiesUnpacksAndLogsEveryStep) {
     EXPECT_EQ(ReadBytes(target / "app/16.0/setup.log"), saved);
 }
 
-TEST_F(InstallTest, WithoutRegistryEntryNothingIsCopied) {
-    Registry("");
+// Without a known target folder an archive is not unpacked, and the log
+// says so with its failure line and the reason under it.
+TEST_F(InstallTest, ArchivesWithoutATargetFolderGetFailureLinesWithTheReason) {
+    const std::string key = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Varnek\\Gerrix\\16.0\\Setup";
+    struct Case {
+        const char* what;
+        std::string values;
+        bool writable;
+        std::vector<std::string> log;
+    };
+    // Placeholders for the texts of the loaded translation file.
+    const std::string version = "version", environments = "environments", notFound = "not found",
+                      noAccess = "no access", close = "close", copyLibraries = "copy libraries",
+                      copyData = "copy data";
+    const Case cases[] = {
+        {"no key", "", true, {"", "", "", version, notFound, environments, notFound, "", close}},
+        {"key without full access", "\"AppDir\"=\"x\"\r\n", false,
+         {"", "", "", copyLibraries, copyData, version, noAccess, environments, noAccess, "", close}},
+        {"no EnvDir", "\"AppDir\"=\"" + RegString(target / "app/") + "\"\r\n\"Version\"=\"16.0\"\r\n", true,
+         {"- " + target / "app/", "", "- 16.0", copyLibraries, copyData, environments,
+          "- The registry key " + key + " has no value \"EnvDir\".", "", close}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        registry = platform::RegistryFile::FromBytes(
+            "Windows Registry Editor Version 5.00\r\n\r\n"
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Varnek\\Gerrix\\16.0\\Setup]\r\n" + c.values,
+            c.writable);
+        if (c.values.empty()) {
+            registry = platform::RegistryFile::FromBytes("", true);
+        }
+        TForm1& w = Create();
+        const std::map<std::string, std::string> texts{
+            {version, "- " + T("msgNotCopied") + " (" + medium / "Data.zip)"},
+            {environments, "- " + T("msgNotCopied") + "(" + medium / "environments.zip)"},
+            {notFound, "- The installation of version \"16.0\" was not found in the registry: "
+                       "there is no key " + key + "."},
+            {noAccess, "- The registry key " + key +
+                           " could not be opened with full access: run the setup as administrator."},
+            {close, "- " + T("msgCloseInstallation")},
+            {copyLibraries, "- " + T("msgCopyZipDll")},
+            {copyData, "- " + T("msgCopyDataToNewVarnekGerrix")}};
+        std::vector<std::string> expected;
+        for (const std::string& line : c.log) {
+            expected.push_back(texts.contains(line) ? texts.at(line) : line);
+        }
+        ui::Click(w, "btnStart");
+        EXPECT_EQ(Log(), expected);
+        EXPECT_TRUE(w.btnFinish.Visible());
+    }
+    EXPECT_FALSE(std::filesystem::exists(target / "env/16.0/environments/Default"));
+}
+
+// With no target folder, Finish saves the log in the folder for temporary
+// files and closes the window, never at the root of the file system.
+TEST_F(InstallTest, WithoutATargetTheLogGoesToTheTemporaryFolder) {
+    TempFolder temporary;
+    const char* old = std::getenv("TMPDIR");
+    const std::optional<std::string> saved = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
+    testing_support::SetEnv("TMPDIR", temporary.Path().c_str());
     registry = platform::RegistryFile::FromBytes("", true);
     TForm1& w = Create();
     ui::Click(w, "btnStart");
-    EXPECT_EQ(Log(), (std::vector<std::string>{"", "", "", "", "- " + T("msgCloseInstallation")}));
+    ui::Click(w, "btnFinish");
+    if (saved) {
+        testing_support::SetEnv("TMPDIR", saved->c_str());
+    } else {
+        testing_support::UnsetEnv("TMPDIR");
+    }
+    EXPECT_TRUE(w.Closed());
+    EXPECT_TRUE(port.Boxes().empty());
+    std::string expected;
+    for (const auto& line : Log()) {
+        expected += line + "\r\n";
+    }
+    EXPECT_EQ(ReadBytes(temporary / "setup.log"), expected);
     EXPECT_FALSE(std::filesystem::exists(target / "system"));
-    EXPECT_TRUE(w.btnFinish.Visible());
 }
 
 TEST_F(InstallTest, WithoutLibrariesTheArchivesAreNotTouched) {
@@ -124,10 +195,11 @@ TEST_F(InstallTest, WithoutLibrariesTheArchivesAreNotTouched) {
     TForm1& w = Create();
     ui::Click(w, "btnStart");
     const auto log = Log();
-    ASSERT_EQ(log.size(), 7u);
+    ASSERT_EQ(log.size(), 8u);
     EXPECT_EQ(log[3], "- " + T("msgCopyZipDll"));
     EXPECT_EQ(log[4], "- " + T("msgNotCopied") + " (" + medium / ("*" + kLibrary) + ")");
-    EXPECT_EQ(log[5], "");
+    EXPECT_EQ(log[5], "- No file matches " + medium / ("*" + kLibrary) + ".");
+    EXPECT_EQ(log[6], "");
     EXPECT_FALSE(std::filesystem::exists(target / "app/16.0/readme.txt"));
 }
 
@@ -137,11 +209,14 @@ TEST_F(InstallTest, BrokenArchivesGiveTheirFailureLines) {
     TForm1& w = Create();
     ui::Click(w, "btnStart");
     const auto log = Log();
-    ASSERT_EQ(log.size(), 9u);
+    ASSERT_EQ(log.size(), 11u);
     EXPECT_EQ(log[5], "- " + T("msgNotCopied") + " (" + medium / "Data.zip)");
-    EXPECT_EQ(log[6], "- " + T("msgNotCopied") + "(" + medium / "environments.zip)")
+    EXPECT_EQ(log[6], "- \"" + medium / "Data.zip\" is not a valid Zip file.")
+        << "the component's reason, its line break turned into a blank";
+    EXPECT_EQ(log[7], "- " + T("msgNotCopied") + "(" + medium / "environments.zip)")
         << "no blank before the parenthesis in this line";
-    EXPECT_EQ(log[8], "- " + T("msgCloseInstallation"));
+    EXPECT_EQ(log[8], "- \"" + medium / "environments.zip\" is not a valid Zip file.");
+    EXPECT_EQ(log[10], "- " + T("msgCloseInstallation"));
 }
 
 TEST_F(InstallTest, MissingArchivesInAWritableMediumBecomeEmptyArchives) {
@@ -161,21 +236,14 @@ TEST_F(InstallTest, ArchiveThatCannotBeCreatedIsAFailureAndTheRunGoesOn) {
     TForm1& w = Create();
     ui::Click(w, "btnStart");
     const auto log = Log();
-    ASSERT_EQ(log.size(), 8u);
+    ASSERT_EQ(log.size(), 9u);
     EXPECT_EQ(log[5], "- " + T("msgNotCopied") + " (" + medium / ".zip)");
+    EXPECT_EQ(log[6], "- Unable to create \"" + medium / ".zip\"");
     EXPECT_EQ(ReadBytes(target / "env/16.0/environments/Default/settings.ini"), "[Environment]");
 }
 
-TEST_F(InstallTest, EmptyEnvDirSkipsTheEnvironmentsAndAMissingFolderIsOnlyABox) {
-    Registry("\"AppDir\"=\"" + RegString(target / "app/") + "\"\r\n\"Version\"=\"16.0\"\r\n");
-    TForm1& w = Create();
-    ui::Click(w, "btnStart");
-    EXPECT_EQ(Log().size(), 7u);
-    EXPECT_FALSE(std::filesystem::exists(target / "env/16.0/environments/Default"));
-
+TEST_F(InstallTest, AMissingExtractionFolderIsOnlyABox) {
     std::filesystem::remove_all(target / "env/16.0/environments");
-    Registry("\"AppDir\"=\"" + RegString(target / "app/") + "\"\r\n\"EnvDir\"=\"" + RegString(target / "env/") +
-             "\"\r\n\"Version\"=\"16.0\"\r\n");
     TForm1& second = Create();
     port.Answer(ui::MsgResult::Ok);
     ui::Click(second, "btnStart");

@@ -28,8 +28,12 @@ TEST_F(DiskFullTest, ExtractionFailsTheEntriesThatDoNotFitAndKeepsTheOldFiles) {
     const ChildRun run = RunInstallationInChild([] { LimitFileSize(kFileSizeLimit); });
 
     EXPECT_EQ(run.end.exitCode, 0) << testing::PrintToString(run.other);
-    EXPECT_EQ(run.log, RunLog({LogLine("msgCopyDataToNewVarnekGerrix"),
-                               NotCopied(medium / "Data.zip"), EnvironmentsNotCopied()}));
+    EXPECT_EQ(run.log, RunLog({LogLine("msgCopyDataToNewVarnekGerrix"), NotCopied(medium / "Data.zip"),
+                               "- \"16.0\\readme.txt\" was not extracted: it cannot be written: File too large",
+                               EnvironmentsNotCopied(),
+                               "- \"Default\\settings.ini\" was not extracted: it cannot be written: "
+                               "File too large"}))
+        << "each failure line with the engine's first message under it";
     EXPECT_TRUE(run.boxes.empty()) << testing::PrintToString(run.boxes);
     Tree expected = before;
     expected["system"] = FolderNode();
@@ -52,7 +56,8 @@ TEST_F(DiskFullTest, LibraryCopyStopsWithItsErrorBoxAndKeepsTheOldLibraries) {
 
     EXPECT_EQ(run.end.exitCode, 0) << testing::PrintToString(run.other);
     EXPECT_EQ(run.boxes, std::vector<std::string>{"Cannot copy libvgone.so: File too large."});
-    EXPECT_EQ(run.log, RunLog({NotCopied(medium / "*.so")}));
+    EXPECT_EQ(run.log, RunLog({NotCopied(medium / "*.so"), "- Cannot copy " + medium / "libvgone.so to " +
+                                                              target / "system/libvgone.so: File too large."}));
     EXPECT_EQ(Snapshot(target.Path()), before) << "no archive is unpacked after a failed copy";
 }
 

@@ -95,7 +95,11 @@ TEST_F(HostileInputTest, RegistryFileThatCannotBeReadFindsNoInstallation) {
         EXPECT_FALSE(run.end.timedOut);
         EXPECT_EQ(run.end.exitCode, 0) << testing::PrintToString(run.other);
         EXPECT_TRUE(run.boxes.empty()) << testing::PrintToString(run.boxes);
-        const std::vector<std::string> notFound{"", "", "", "", LogLine("msgCloseInstallation")};
+        const std::string reason = "- The installation of version \"16.0\" was not found in the registry: "
+                                   "there is no key HKEY_LOCAL_MACHINE\\SOFTWARE\\Varnek\\Gerrix\\16.0\\Setup.";
+        const std::vector<std::string> notFound{
+            "", "", "", NotCopied(medium / "Data.zip"), reason, EnvironmentsNotCopied(), reason, "",
+            LogLine("msgCloseInstallation")};
         EXPECT_EQ(run.log, c.found ? RunLog({LogLine("msgCopyDataToNewVarnekGerrix")}) : notFound);
     }
 }

@@ -35,7 +35,8 @@ TEST_F(HostileTargetTest, ReadOnlySystemFolderStopsTheCopyWithItsErrorBox) {
     }
     EXPECT_EQ(run.end.exitCode, 0) << testing::PrintToString(run.other);
     EXPECT_EQ(run.boxes, std::vector<std::string>{"Cannot copy libvgone.so: Permission denied."});
-    EXPECT_EQ(run.log, RunLog({NotCopied(medium / "*.so")}));
+    EXPECT_EQ(run.log, RunLog({NotCopied(medium / "*.so"), "- Cannot copy " + medium / "libvgone.so to " +
+                                                              target / "system/libvgone.so: Permission denied."}));
     EXPECT_EQ(Snapshot(target.Path()), before);
 }
 
@@ -62,8 +63,10 @@ TEST_F(HostileTargetTest, ReadOnlyExtractionFoldersFailBothArchivesAndKeepTheOld
     }
     EXPECT_EQ(run.end.exitCode, 0) << testing::PrintToString(run.other);
     EXPECT_TRUE(run.boxes.empty()) << testing::PrintToString(run.boxes);
-    EXPECT_EQ(run.log, RunLog({LogLine("msgCopyDataToNewVarnekGerrix"),
-                               NotCopied(medium / "Data.zip"), EnvironmentsNotCopied()}));
+    EXPECT_EQ(run.log, RunLog({LogLine("msgCopyDataToNewVarnekGerrix"), NotCopied(medium / "Data.zip"),
+                               "- \"16.0\\readme.txt\" was not extracted: Permission denied",
+                               EnvironmentsNotCopied(),
+                               "- \"Default\\settings.ini\" was not extracted: Permission denied"}));
     Tree expected = before;
     expected["system/libvgone.so"] = FileNode("library one");
     EXPECT_EQ(Snapshot(target.Path()), expected);
@@ -104,7 +107,8 @@ TEST_F(HostileTargetTest, ArchiveThatVanishesAfterOpeningGivesItsFailureLine) {
 
     EXPECT_TRUE(port.Boxes().empty());
     EXPECT_EQ(Log(),
-              RunLog({LogLine("msgCopyDataToNewVarnekGerrix"), NotCopied(medium / "Data.zip")}));
+              RunLog({LogLine("msgCopyDataToNewVarnekGerrix"), NotCopied(medium / "Data.zip"),
+                      "- Cannot open the archive \"" + medium / "Data.zip\": No such file or directory"}));
     EXPECT_EQ(ReadBytes(target / "app/16.0/readme.txt"), "old version data");
     EXPECT_EQ(ReadBytes(target / "env/16.0/environments/Default/settings.ini"), "[Environment]");
 }

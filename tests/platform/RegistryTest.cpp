@@ -327,6 +327,18 @@ TEST_F(SystemRegistryTest, ReadsTheFileNamedByTheEnvironment) {
     EXPECT_EQ(registry->ReadString(kSetupKey, "Version"), "16.0.2");
 }
 
+TEST_F(SystemRegistryTest, ReadsTheFileWhenAKeyIsOpenedNotWhenMade) {
+    TempFolder temp;
+    const std::string path = temp.Write("registry.reg", "");
+    testing_support::SetEnv(kVariable, path.c_str());
+    const auto registry = platform::MakeSystemRegistry();
+    EXPECT_EQ(registry->OpenKey(kSetupKey), KeyAccess::NotFound);
+    // Registered while the wizard is open.
+    temp.Write("registry.reg", ReadBytes(kDataDir + "utf16le-export.reg"));
+    EXPECT_EQ(registry->OpenKey(kSetupKey), KeyAccess::Full);
+    EXPECT_EQ(registry->ReadString(kSetupKey, "Version"), "16.0.2");
+}
+
 TEST_F(SystemRegistryTest, ReadsTheDefaultFileWhenTheVariableIsUnsetOrEmpty) {
     const KeyAccess expected = RegistryFile("/etc/vg/registry.reg").OpenKey(kSetupKey);
     testing_support::SetEnv(kVariable, "");
