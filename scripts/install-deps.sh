@@ -11,7 +11,7 @@ add() { for p in "$@"; do wanted[$p]=1; done; }
 for group in "$@"; do
     case "$group" in
         build) add g++ cmake ninja-build pkg-config qt6-base-dev zip zlib1g-dev libisal-dev libbz2-dev liblzma-dev nettle-dev ;;
-        test) add libgtest-dev libgmock-dev fonts-dejavu-core unzip p7zip-full libarchive-tools python3 clang ;;
+        test) add libgtest-dev libgmock-dev fonts-dejavu-core unzip p7zip-full libarchive-tools python3 clang xvfb xauth xdotool ;;
         demo) add xvfb xauth xdotool imagemagick fonts-dejavu-core python3 ;;
         # The Windows build: cross-compiled, its tests run under Wine.
         windows) add cmake ninja-build pkg-config zip python3 mingw-w64 libz-mingw-w64-dev googletest wine wine64 fonts-wine locales-all ;;

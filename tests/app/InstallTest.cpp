@@ -1,6 +1,5 @@
 #include <cstdlib>
 #include <map>
-#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -167,18 +166,15 @@ TEST_F(InstallTest, ArchivesWithoutATargetFolderGetFailureLinesWithTheReason) {
 // files and closes the window, never at the root of the file system.
 TEST_F(InstallTest, WithoutATargetTheLogGoesToTheTemporaryFolder) {
     TempFolder temporary;
-    const char* old = std::getenv("TMPDIR");
-    const std::optional<std::string> saved = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
-    testing_support::SetEnv("TMPDIR", temporary.Path().c_str());
+    // The folder for temporary files of either system: TMPDIR on Linux,
+    // TMP (then TEMP) on Windows.
+    const testing_support::ScopedEnv tmpdir("TMPDIR", temporary.Path());
+    const testing_support::ScopedEnv tmp("TMP", temporary.Path());
+    const testing_support::ScopedEnv temp("TEMP", temporary.Path());
     registry = platform::RegistryFile::FromBytes("", true);
     TForm1& w = Create();
     ui::Click(w, "btnStart");
     ui::Click(w, "btnFinish");
-    if (saved) {
-        testing_support::SetEnv("TMPDIR", saved->c_str());
-    } else {
-        testing_support::UnsetEnv("TMPDIR");
-    }
     EXPECT_TRUE(w.Closed());
     EXPECT_TRUE(port.Boxes().empty());
     std::string expected;

@@ -15,16 +15,9 @@
 set -euo pipefail
 wine_run=$1 prefix=$2 medium=$3 driver=$4 content=$5 translation=$6
 
-# The text of a message in the translation file: the "value=" line of its
-# section (the demo's files are UTF-8).
-text() {
-    awk -v section="[$1]" '
-        { sub(/\r$/, "") }
-        $0 == section { inside = 1; next }
-        /^\[/ { inside = 0 }
-        inside && /^value=/ { sub(/^value=/, ""); print; exit }
-    ' "$translation"
-}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=tests/e2e/e2e_support.sh
+source "$here/e2e_support.sh"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vg-e2e-XXXXXX")
 key='HKLM\SOFTWARE\Varnek\Gerrix\16.0SR1'
@@ -51,9 +44,6 @@ printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n@="Varnek Gerrix 16.
 VG_SYSTEM_DIR=$(windows_path "$target/system") \
     "$wine_run" "$prefix" "$driver" "$(windows_path "$medium/setup.exe")"
 
-failed=0
-fail() { echo "FAILED: $*"; failed=1; }
-
 diff -r "$content/version" "$app_dir" -x setup.log || fail "version data differs"
 diff -r "$content/environments" "$env_dir/16.0/environments" || fail "environments differ"
 for library in "$medium"/*.dll; do
@@ -61,19 +51,13 @@ for library in "$medium"/*.dll; do
         fail "library $(basename "$library") not copied"
 done
 
-log="$app_dir/16.0/setup.log"
-if [[ ! -f "$log" ]]; then
-    fail "no setup.log"
-else
-    expected=$(printf '%s\r\n' \
-        "- $(windows_path "$app_dir/")" \
-        "- $(windows_path "$env_dir/")" \
-        "- 16.0" \
-        "- $(text msgCopyZipDll)" \
-        "- $(text msgCopyDataToNewVarnekGerrix)" \
-        "" \
-        "- $(text msgCloseInstallation)")
-    [[ "$(cat "$log")" == "$expected" ]] || { fail "setup.log differs:"; cat -A "$log"; }
-fi
-[[ $failed -eq 0 ]] && echo "The installation under Wine is complete and matches the medium."
-exit $failed
+expect_log "$app_dir/16.0/setup.log" \
+    "- $(windows_path "$app_dir/")" \
+    "- $(windows_path "$env_dir/")" \
+    "- 16.0" \
+    "- $(text msgCopyZipDll)" \
+    "- $(text msgCopyDataToNewVarnekGerrix)" \
+    "" \
+    "- $(text msgCloseInstallation)"
+[[ $e2e_failed -eq 0 ]] && echo "The installation under Wine is complete and matches the medium."
+exit $e2e_failed
