@@ -213,6 +213,9 @@ private:
     std::string EntryText(std::string_view bytes, std::uint16_t flags);
     void OpenForReading(platform::InputFile& file) const;
     std::string VolumeRoot(const std::string& path) const;
+    // Whether `path` lies on a removable drive, where the disks of a
+    // spanned archive are changed.
+    bool OnRemovableDrive(const std::string& path) const;
 
     ui::Application& m_app;
     std::string m_engineName;

@@ -27,15 +27,20 @@ std::string TZip::VolumeRoot(const std::string& path) const {
     return root;
 }
 
+bool TZip::OnRemovableDrive(const std::string& path) const {
+    const std::string root = VolumeRoot(path);
+    return !root.empty() && m_volumes.TypeOfDrive(root) == platform::DriveType::Removable;
+}
+
 int TZip::SpanDiskNumber(const std::string& path) const {
     if (!platform::FileExists(path)) {
         return 0;
     }
     // A path without a drive part names no drive Windows could ask about.
-    const std::string root = VolumeRoot(path);
-    if (root.empty() || m_volumes.TypeOfDrive(root) != platform::DriveType::Removable) {
+    if (!OnRemovableDrive(path)) {
         return 0;
     }
+    const std::string root = VolumeRoot(path);
     const auto label = m_volumes.VolumeLabel(root);
     if (!label || !std::string_view(*label).starts_with(kSpanLabelPrefix)) {
         return 0;

@@ -207,6 +207,12 @@ void TZip::ReadDirectory() {
         return;
     }
     if (end.startDisk != end.thisDisk) {
+        // Only a removable drive can be given another disk. On any other
+        // drive the record is damaged, and asking for a disk would only
+        // repeat until Cancel and leave the archive quietly empty.
+        if (!OnRemovableDrive(m_archiveFileName)) {
+            throw ZipException("Error reading CentralFileHeader.");
+        }
         // Closed while the user changes disks: an open file keeps a medium
         // from being unmounted.
         file.Close();

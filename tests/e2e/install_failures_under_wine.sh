@@ -7,8 +7,9 @@
 # (arguments as for install_under_wine.sh).
 #   1. No target registered: each archive's failure line with the reason
 #      (no such key), and Finish saves the log in TEMP and ends the program.
-#   2. A target, but a version archive that is no zip: its failure line
-#      with the component's message under it.
+#   2. A target, but a version archive that is no zip and an environments
+#      archive whose end record names another start disk on a fixed drive:
+#      each failure line with the component's message under it.
 set -euo pipefail
 wine_run=$1 prefix=$2 medium=$3 driver=$4 translation=$5
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -52,18 +53,21 @@ expect_log "$temp/setup.log" \
     "" "- $(text msgCloseInstallation)"
 rm -f "$temp/setup.log"
 
-# 2. A damaged archive.
+# 2. Two damaged archives.
 reg_escape() { local p; p=$(windows_path "$1/"); printf '%s' "${p//\\/\\\\}"; }
 printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s\\Setup]\r\n"AppDir"="%s"\r\n"EnvDir"="%s"\r\n"Version"="16.0"\r\n' \
     "${key/HKLM/HKEY_LOCAL_MACHINE}" "$(reg_escape "$app_dir")" "$(reg_escape "$env_dir")" >"$work/install.reg"
 "$wine_run" "$prefix" regedit /S "$(windows_path "$work/install.reg")"
 printf 'this is no zip archive\n' >"$medium/Gerrix_16.0_data.zip"
+end_record_names_other_disk "$medium/environments.zip"
 run_wizard || fail "the wizard did not run to its end with damaged archives"
 expect_log "$app_dir/16.0/setup.log" \
     "- $(windows_path "$app_dir/")" "- $(windows_path "$env_dir/")" "- 16.0" \
     "- $(text msgCopyZipDll)" "- $(text msgCopyDataToNewVarnekGerrix)" \
     "- $(text msgNotCopied) ($m\\Gerrix_16.0_data.zip)" \
     "- \"$m\\Gerrix_16.0_data.zip\" is not a valid Zip file." \
+    "- $(text msgNotCopied)($m\\environments.zip)" \
+    "- Error reading CentralFileHeader." \
     "" "- $(text msgCloseInstallation)"
 
 finish

@@ -8,8 +8,9 @@
 # wizard chooses from the locale (its texts are what the log must show).
 #   1. No target registered: each archive's failure line with the reason
 #      (no such key), and Finish saves the log in TMPDIR and ends the program.
-#   2. A target, but a version archive that is no zip: its failure line
-#      with the component's message under it.
+#   2. A target, but a version archive that is no zip and an environments
+#      archive whose end record names another start disk on a fixed drive:
+#      each failure line with the component's message under it.
 set -euo pipefail
 medium=$1 translation=$2
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -72,14 +73,17 @@ expect_log "$work/tmp/setup.log" \
     "- $(text msgNotCopied)($medium/environments.zip)" "- $not_found" \
     "" "- $(text msgCloseInstallation)"
 
-# 2. A damaged archive.
+# 2. Two damaged archives.
 printf 'this is no zip archive\n' >"$medium/Gerrix_16.0_data.zip"
+end_record_names_other_disk "$medium/environments.zip"
 run_wizard "$work/registered.reg"
 expect_log "$app_dir/16.0/setup.log" \
     "- $app_dir/" "- $env_dir/" "- 16.0" \
     "- $(text msgCopyZipDll)" "- $(text msgCopyDataToNewVarnekGerrix)" \
     "- $(text msgNotCopied) ($medium/Gerrix_16.0_data.zip)" \
     "- \"$medium/Gerrix_16.0_data.zip\" is not a valid Zip file." \
+    "- $(text msgNotCopied)($medium/environments.zip)" \
+    "- Error reading CentralFileHeader." \
     "" "- $(text msgCloseInstallation)"
 
 finish

@@ -112,6 +112,23 @@ TEST(TZipSpanTest, DirectoryOnAnotherDiskIsAskedForAndCancelEndsQuietly) {
     EXPECT_EQ(f.contentsChanged, 1);
 }
 
+// Another disk cannot be put into a fixed drive: an end record naming
+// another start disk there is damaged, not a prompt until Cancel.
+TEST(TZipSpanTest, DirectoryOnAnotherDiskOfAFixedDriveIsAnError) {
+    for (const auto type : {platform::DriveType::Fixed, platform::DriveType::Remote,
+                            platform::DriveType::NoRootDir}) {
+        SpanFixture f;
+        f.volumes.type = type;
+        f.Insert("PKBACK# 003", DirectoryDisk(0, 1, 0));
+
+        EXPECT_EQ(f.Open(f.path), kCentralError);
+
+        EXPECT_TRUE(f.port.Boxes().empty());
+        EXPECT_TRUE(f.zip.Entries().empty());
+        EXPECT_EQ(f.contentsChanged, 0);
+    }
+}
+
 TEST(TZipSpanTest, DirectorySpreadOverTwoDisksIsReadAcrossThem) {
     SpanFixture f;
     const Archive archive = MakeArchive({Named("a.txt"), Named("dir/b.txt")});
