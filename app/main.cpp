@@ -17,7 +17,12 @@
 TTranslator Translator{platform::ProgramFolder()};
 
 int main(int argc, char** argv) {
-    const auto port = ui::MakeDesktopUiPort(argc, argv);
+    // No command-line option has an effect: the backend sees the program's
+    // name alone (Qt would otherwise take -platform, -reverse, -style and
+    // the like from the command line).
+    int ownArgc = argc > 0 ? 1 : 0;
+    char* ownArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
+    const auto port = ui::MakeDesktopUiPort(ownArgc, ownArgv);
     ui::Application application(*port, kApplicationTitle);
     // The file operations need the application for their progress window, so
     // they are made with it, still before the window.

@@ -8,6 +8,8 @@
 # wizard chooses from the locale (its texts are what the log must show).
 #   1. No target registered: each archive's failure line with the reason
 #      (no such key), and Finish saves the log in TMPDIR and ends the program.
+#      The wizard is started with options Qt would act on (a missing
+#      platform plug-in, a mirrored layout): none may have an effect.
 #   2. A target, but a version archive that is no zip and an environments
 #      archive whose end record names another start disk on a fixed drive:
 #      each failure line with the component's message under it.
@@ -36,10 +38,13 @@ printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n"AppDir"="%s/"\r\n"E
 # ended; the program must end by itself after Finish.
 run_wizard() {
     local registry=$1
+    shift
     VG_REGISTRY_FILE="$registry" VG_SYSTEM_DIR="$target/system" TMPDIR="$work/tmp" \
         xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" bash -c '
         set -u
-        "$0/setup" &
+        medium=$1
+        shift
+        "$medium/setup" "$@" &
         pid=$!
         window=""
         for _ in $(seq 100); do
@@ -61,11 +66,11 @@ run_wizard() {
         echo "The wizard did not end after Finish." >&2
         kill "$pid"
         exit 1
-    ' "$medium"
+    ' -- "$medium" "$@"
 }
 
 # 1. No target registered.
-run_wizard "$work/empty.reg"
+run_wizard "$work/empty.reg" -platform nosuchplatform -reverse
 not_found="The installation of version \"16.0SR1\" was not found in the registry: there is no key $key."
 expect_log "$work/tmp/setup.log" \
     "" "" "" \
