@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "platform/Registry.h"
@@ -95,6 +96,15 @@ public:
     std::string EnvDir;
     std::string Version;
 
+    // One entry of the language list: the message key whose translation is
+    // its text, and the region code it selects.
+    struct LanguageEntry {
+        const char* messageKey;
+        const char* regionCode;
+    };
+    // The twelve entries of the language list, in list order.
+    static std::span<const LanguageEntry> LanguageList();
+
     // The list position each language entry received when the list was
     // filled, in the order of the language table; -1 before.
     std::array<int, 12> LanguageEntryIndex{};
@@ -117,6 +127,9 @@ public:
     void SelectLanguageEntry(const std::string& code);
     // Reads "VG_Setup.ini" beside the program.
     void ReadSetupSettings();
+    // The registry key of the target installation for RegisterVersion,
+    // below HKEY_LOCAL_MACHINE.
+    std::string TargetKeyPath() const;
     // Finds the target installation in the registry, fills AppDir, EnvDir
     // and Version and writes them to the log. False when the key does not
     // exist. Raises platform::RegistryError "Invalid data type for '%s'" for
@@ -156,8 +169,7 @@ private:
     // key was not found, could not be opened with full access, or lacks the
     // value `valueName`.
     std::string UnknownFolderReason(const char* valueName) const;
-    // The registry key of the target installation for RegisterVersion.
-    std::string TargetKeyPath() const;
+
     bool CloseRequested() const { return m_closeRequested; }
 
     TTranslator& m_translator;

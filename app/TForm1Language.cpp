@@ -2,6 +2,7 @@
 // locale, the language list and the switch to another language.
 
 #include <cstddef>
+#include <span>
 
 #include "app/TForm1.h"
 #include "localization/TTranslator.h"
@@ -27,13 +28,8 @@ constexpr AbbreviationRow kAbbreviations[] = {
 };
 constexpr const char* kDefaultRegionCode = "UK";
 
-struct LanguageEntry {
-    const char* messageKey;
-    const char* regionCode;
-};
-
 // The language list, in list order.
-constexpr LanguageEntry kLanguageEntries[] = {
+constexpr TForm1::LanguageEntry kLanguageEntries[] = {
     {"msgNetherlands", "NL"}, {"msgEurope", "UK"},     {"msgGerman", "DE"},
     {"msgFrance", "FR"},      {"msgSpain", "SPA"},     {"msgPortugues", "PTB"},
     {"msgAustria", "AUS"},    {"msgHungary", "UNG"},   {"msgGreece", "GRC"},
@@ -42,6 +38,10 @@ constexpr LanguageEntry kLanguageEntries[] = {
 static_assert(std::size(kLanguageEntries) == std::tuple_size_v<decltype(TForm1::LanguageEntryIndex)>);
 
 } // namespace
+
+std::span<const TForm1::LanguageEntry> TForm1::LanguageList() {
+    return kLanguageEntries;
+}
 
 std::string TForm1::DetectRegionCode() const {
     const std::string abbreviation = m_locale.AbbreviatedLanguageName();

@@ -158,19 +158,24 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
     return text;
 }
 
-std::string DecodeText(std::string_view bytes, int legacyCodePage) {
+std::string DecodeText(std::string_view bytes, int legacyCodePage, std::string& encoding) {
     if (bytes.starts_with("\xEF\xBB\xBF")) {
+        encoding = "UTF-8 with byte-order mark";
         return ReplaceBadUtf8(bytes.substr(3));
     }
     if (bytes.starts_with("\xFF\xFE")) {
+        encoding = "UTF-16LE with byte-order mark";
         return Utf16ToUtf8(bytes.substr(2), false);
     }
     if (bytes.starts_with("\xFE\xFF")) {
+        encoding = "UTF-16BE with byte-order mark";
         return Utf16ToUtf8(bytes.substr(2), true);
     }
     if (platform::IsValidUtf8(bytes)) {
+        encoding = "UTF-8";
         return std::string(bytes);
     }
+    encoding = "code page " + std::to_string(legacyCodePage);
     return platform::DecodeCodePage(bytes, legacyCodePage);
 }
 
@@ -305,7 +310,7 @@ IniFile IniFile::FromBytes(std::string_view bytes, int legacyCodePage) {
 //   other text   kept as a key without value, which no read finds.
 // Lines before the first section belong to none and cannot be read.
 void IniFile::Parse(std::string_view bytes, int legacyCodePage) {
-    const std::string text = DecodeText(bytes, legacyCodePage);
+    const std::string text = DecodeText(bytes, legacyCodePage, m_encoding);
     const std::string_view all(text);
     Section* current = nullptr;
     std::size_t pos = 0;

@@ -36,6 +36,12 @@ public:
 
     bool Exists() const { return m_exists; }
 
+    // How the text was taken: "UTF-8", "UTF-8 with byte-order mark",
+    // "UTF-16LE with byte-order mark", "UTF-16BE with byte-order mark", or
+    // "code page N" for a file that is not UTF-8; empty for a file that
+    // could not be read.
+    const std::string& Encoding() const { return m_encoding; }
+
     // The section names in file order, duplicates included, as
     // GetPrivateProfileSectionNamesA returns them into a buffer of
     // `bufferSize` bytes: each name takes its length plus a terminating zero,
@@ -73,6 +79,7 @@ private:
     void Parse(std::string_view bytes, int legacyCodePage);
 
     bool m_exists = false;
+    std::string m_encoding;
     std::vector<Section> m_sections;
 };
 

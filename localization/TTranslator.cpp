@@ -26,9 +26,11 @@ constexpr RegionFile kRegionFiles[] = {
     {"CSY", "czech.mdl"},
 };
 
+} // namespace
+
 // Translation files made for the Windows program are in the Windows code
-// page of their language; a file that is not UTF-8 is read in that one.
-int LegacyCodePageOf(const std::string& fileName) {
+// page of their language.
+int TTranslator::LegacyCodePageOf(const std::string& fileName) {
     if (fileName == "poland.mdl" || fileName == "czech.mdl" || fileName == "hungary.mdl") {
         return platform::CpAnsiCentral;
     }
@@ -37,8 +39,6 @@ int LegacyCodePageOf(const std::string& fileName) {
     }
     return platform::CpAnsiWestern;
 }
-
-} // namespace
 
 TTranslator::TTranslator(std::string programFolder) : m_programFolder(std::move(programFolder)) {}
 

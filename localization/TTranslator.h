@@ -57,6 +57,9 @@ public:
 
     // The translation file of a region code; nullopt for a code without one.
     static std::optional<std::string> FileNameForRegion(std::string_view regionCode);
+    // The Windows code page a translation file made for the Windows program
+    // is written in; a file that is not UTF-8 is read in it.
+    static int LegacyCodePageOf(const std::string& fileName);
 
 private:
     std::string m_programFolder;

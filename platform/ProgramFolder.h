@@ -12,4 +12,8 @@ std::string ProgramFolder();
 // The platform's path separator as text: "/" on POSIX, "\\" on Windows.
 const char* PathSeparator();
 
+// What the name of a program file ends with: "" on POSIX, ".exe" on
+// Windows.
+const char* ExecutableSuffix();
+
 } // namespace platform

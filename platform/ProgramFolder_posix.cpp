@@ -50,4 +50,8 @@ const char* PathSeparator() {
     return "/";
 }
 
+const char* ExecutableSuffix() {
+    return "";
+}
+
 } // namespace platform

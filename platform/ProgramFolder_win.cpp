@@ -61,4 +61,8 @@ const char* PathSeparator() {
     return "\\";
 }
 
+const char* ExecutableSuffix() {
+    return ".exe";
+}
+
 } // namespace platform
