@@ -97,7 +97,11 @@ TEST(MediumCheckTest, EachPlantedProblemIsNamed) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TempFolder medium;
-        fs::copy(VG_DEMO_MEDIUM, medium.Path(), fs::copy_options::recursive);
+        // Entry by entry: the folder itself exists already.
+        for (const auto& entry : fs::directory_iterator(VG_DEMO_MEDIUM)) {
+            fs::copy(entry.path(), fs::path(medium.Path()) / entry.path().filename(),
+                     fs::copy_options::recursive);
+        }
         c.plant(medium);
         const auto problems = Problems(medium.Path());
         ASSERT_EQ(problems.size(), 1u) << testing::PrintToString(problems);
