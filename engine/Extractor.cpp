@@ -241,13 +241,65 @@ Extractor::Outcome Extractor::ProcessFile(std::size_t index, const std::string& 
         replace = true;
     }
 
-    std::unique_ptr<Decryptor> decryptor;
-    if (entry.IsEncrypted()) {
-        Outcome unlocked = Unlock(entry, local.start, shownName, decryptor);
-        if (unlocked != Outcome::Extracted) {
-            return unlocked;
+    unsigned mode = FromUnix(entry)
+                        ? UnixMode(entry) & 0777
+                        : ((entry.externalAttributes & kDosReadOnly) != 0 ? 0444 : 0666);
+    // Traditional encryption checks a password with one byte, so about one
+    // entry in 256 "opens" with a password kept from another entry and then
+    // fails its checksum. Such a password is set aside for this entry and
+    // the user is asked for the right one before the data counts as damaged.
+    std::set<std::string> rejected;
+    std::unique_ptr<OutputFile> output;
+    std::string damage;
+    for (;;) {
+        std::unique_ptr<Decryptor> decryptor;
+        std::string password;
+        bool kept = false;
+        if (entry.IsEncrypted()) {
+            Outcome unlocked = Unlock(entry, local.start, shownName, rejected, decryptor, password, kept);
+            if (unlocked != Outcome::Extracted) {
+                return unlocked;
+            }
+        }
+        output.reset();
+        const Outcome written =
+            WriteData(entry, local, decoder, decryptor.get(), folders, mode, shownName, output, damage);
+        if (written != Outcome::Extracted) {
+            return written;
+        }
+        if (damage.empty() || !kept) {
+            break;
+        }
+        rejected.insert(password);
+        damage.clear();
+    }
+    if (damage.empty()) {
+        damage = local.contradiction;
+    }
+    if (!damage.empty()) {
+        std::int32_t keep = 0;
+        std::int32_t number = 0;
+        std::string text = shownName;
+        if (!Send(UNZ_ACTION_DAMAGED, keep, number, text)) {
+            return Outcome::Stopped;
+        }
+        if (keep != 1) {
+            return Refuse(shownName, "it is damaged (" + damage + ")");
         }
     }
+    if (!output->Commit(path.leaf, entry.mtimeSeconds, entry.mtimeNanoseconds, replace, error)) {
+        return Refuse(shownName, "it cannot be written: " + error);
+    }
+    m_replacedFiles = m_replacedFiles || replace;
+    return Outcome::Extracted;
+}
+
+Extractor::Outcome Extractor::WriteData(const Entry& entry, const LocalData& local, Decoder* decoder,
+                                        Decryptor* decryptor,
+                                        const std::vector<std::string>& folders, unsigned mode,
+                                        const std::string& shownName,
+                                        std::unique_ptr<OutputFile>& output, std::string& damage) {
+    bool aes = entry.method == kMethodAes;
     DataPlan plan;
     std::uint64_t header = decryptor ? decryptor->HeaderSize() : 0;
     std::uint64_t trailer = decryptor ? decryptor->TrailerSize() : 0;
@@ -257,12 +309,10 @@ Extractor::Outcome Extractor::ProcessFile(std::size_t index, const std::string& 
     plan.crc = entry.crc;
     plan.checkCrc = !(aes && entry.aesVersion == 2);
     plan.decoder = decoder;
-    plan.decryptor = decryptor.get();
+    plan.decryptor = decryptor;
 
-    unsigned mode = FromUnix(entry)
-                        ? UnixMode(entry) & 0777
-                        : ((entry.externalAttributes & kDosReadOnly) != 0 ? 0444 : 0666);
-    auto output = m_folder.CreateFile(folders, mode, error);
+    std::string error;
+    output = m_folder.CreateFile(folders, mode, error);
     if (!output) {
         return Refuse(shownName, error);
     }
@@ -293,7 +343,7 @@ Extractor::Outcome Extractor::ProcessFile(std::size_t index, const std::string& 
     if (result == EntryData::Result::ReadFailed) {
         return Refuse(shownName, "the archive cannot be read: " + message);
     }
-    std::string damage = result == EntryData::Result::Damaged ? message : local.contradiction;
+    damage = result == EntryData::Result::Damaged ? message : std::string();
     if (damage.empty() && decryptor && trailer > 0) {
         std::vector<unsigned char> code(trailer);
         if (!m_archive.ReadExactly(local.start + entry.compressedSize - trailer, code.data(),
@@ -302,27 +352,14 @@ Extractor::Outcome Extractor::ProcessFile(std::size_t index, const std::string& 
             damage = "its authentication code does not match";
         }
     }
-    if (!damage.empty()) {
-        std::int32_t keep = 0;
-        std::int32_t number = 0;
-        std::string text = shownName;
-        if (!Send(UNZ_ACTION_DAMAGED, keep, number, text)) {
-            return Outcome::Stopped;
-        }
-        if (keep != 1) {
-            return Refuse(shownName, "it is damaged (" + damage + ")");
-        }
-    }
-    if (!output->Commit(path.leaf, entry.mtimeSeconds, entry.mtimeNanoseconds, replace, error)) {
-        return Refuse(shownName, "it cannot be written: " + error);
-    }
-    m_replacedFiles = m_replacedFiles || replace;
     return Outcome::Extracted;
 }
 
 Extractor::Outcome Extractor::Unlock(const Entry& entry, std::uint64_t dataStart,
                                      const std::string& shownName,
-                                     std::unique_ptr<Decryptor>& decryptor) {
+                                     const std::set<std::string>& rejected,
+                                     std::unique_ptr<Decryptor>& decryptor, std::string& password,
+                                     bool& kept) {
     bool aes = entry.method == kMethodAes;
     std::size_t header = aes ? WinZipAesHeaderSize(entry.aesStrength) : kZipCryptoHeaderSize;
     std::size_t trailer = aes ? 10 : 0;
@@ -339,12 +376,16 @@ Extractor::Outcome Extractor::Unlock(const Entry& entry, std::uint64_t dataStart
                         : TryZipCrypto(password, bytes.data(), check);
         return decryptor != nullptr;
     };
+    kept = true;
     for (auto known = m_options.passwords.rbegin(); known != m_options.passwords.rend(); ++known) {
-        if (attempt(*known)) {
+        if (!rejected.contains(*known) && attempt(*known)) {
+            password = *known;
             return Outcome::Extracted;
         }
     }
-    std::int32_t tries = UNZ_PASSWORD_FIRST_REQUEST;
+    kept = false;
+    // After a kept password failed the data, the request is a retry.
+    std::int32_t tries = rejected.empty() ? UNZ_PASSWORD_FIRST_REQUEST : UNZ_PASSWORD_FIRST_REQUEST - 1;
     for (;;) {
         std::int32_t flag = 0;
         std::int32_t number = tries;
@@ -357,6 +398,7 @@ Extractor::Outcome Extractor::Unlock(const Entry& entry, std::uint64_t dataStart
         }
         if (attempt(text)) {
             m_options.passwords.push_back(text);
+            password = text;
             return Outcome::Extracted;
         }
         tries = std::min(number, tries - 1);

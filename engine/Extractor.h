@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "engine/Decoder.h"
 #include "engine/EntryData.h"
 #include "engine/EntryName.h"
+#include "engine/LocalHeader.h"
 #include "engine/OemText.h"
 #include "engine/Reporter.h"
 #include "engine/TargetFolder.h"
@@ -59,8 +61,19 @@ private:
     Outcome ProcessEntry(std::size_t index);
     Outcome ProcessFolder(const Entry& entry, const std::string& shownName, const EntryPath& path);
     Outcome ProcessFile(std::size_t index, const std::string& shownName, const EntryPath& path);
+    // Finds the decryptor of an encrypted entry: a kept password that passes
+    // the entry's check and is not in `rejected` (then `kept`), else one the
+    // user types. `password` is the one used.
     Outcome Unlock(const Entry& entry, std::uint64_t dataStart, const std::string& shownName,
-                   std::unique_ptr<Decryptor>& decryptor);
+                   const std::set<std::string>& rejected, std::unique_ptr<Decryptor>& decryptor,
+                   std::string& password, bool& kept);
+    // Writes the entry's data into a new unnamed `output`; `damage` tells
+    // why the data failed its checksum or authentication (empty when it
+    // passed). Stopped or Failed (reported) when it could not be written.
+    Outcome WriteData(const Entry& entry, const LocalData& local, Decoder* decoder,
+                      Decryptor* decryptor, const std::vector<std::string>& folders, unsigned mode,
+                      const std::string& shownName, std::unique_ptr<OutputFile>& output,
+                      std::string& damage);
     Decoder* DecoderFor(std::uint16_t method);
 
     bool Send(int action, std::int32_t& flag, std::int32_t& number, std::string& text);

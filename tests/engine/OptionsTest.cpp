@@ -226,6 +226,21 @@ TEST_F(EnginePasswords, PasswordInTheRecordIsTriedFirst) {
     EXPECT_EQ(m_run.Count(UNZ_ACTION_PASSWORD), 0);
 }
 
+// Entry one's password is "alpha", entry two's "beta"; two's one-byte check
+// also passes with "alpha", whose data then fails the checksum. The kept
+// password is set aside and the user asked again, never the damage question.
+TEST_F(EnginePasswords, KeptPasswordThatOnlyPassesTheCheckIsAskedAgain) {
+    m_run.passwords = {"alpha", "beta"};
+    m_run.damagedAnswer = 1;
+    m_run.Extract(DataFile("zipcrypto-kept-password-passes-second-check.zip"), m_sandbox.Folder());
+    EXPECT_EQ(m_run.result, 0) << m_run.Messages();
+    EXPECT_EQ(PasswordNumbers(), (std::vector<int>{3, 2})) << "the second request is a retry";
+    EXPECT_EQ(m_run.Texts(UNZ_ACTION_PASSWORD), (std::vector<std::string>{"one.txt", "two.txt"}));
+    EXPECT_EQ(m_run.Count(UNZ_ACTION_DAMAGED), 0);
+    EXPECT_EQ(testing_support::ReadBytes(m_sandbox.InFolder("one.txt")), "first secret\n");
+    EXPECT_EQ(testing_support::ReadBytes(m_sandbox.InFolder("two.txt")), "second secret\n");
+}
+
 TEST_F(EnginePasswords, StopAtThePasswordRequest) {
     m_run.stopWhen = [](const UnzCallbackInfo& info) {
         return info.action == UNZ_ACTION_PASSWORD ? -1 : 0;
