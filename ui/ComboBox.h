@@ -34,7 +34,9 @@ public:
     void SetDropDownCount(int rows);
 
     // Runs each time the dropped-down list closes, also when the selection
-    // did not change.
+    // did not change, and each time the user chooses on the closed list
+    // (arrow keys, typing the start of an entry, the mouse wheel): the
+    // backends treat such a choice as a close-up.
     std::function<void()> OnCloseUp;
 
     // What the user does: drops the list down, picks the entry at `index`

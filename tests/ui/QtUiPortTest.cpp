@@ -20,6 +20,7 @@
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTimer>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include "ui/Application.h"
@@ -313,10 +314,31 @@ TEST_F(QtUiPortTest, ComboMirrorsItsListAndReportsTheCloseUpAfterwards) {
         indexSeen = form.languages.ItemIndex();
         listOpen = list->view()->isVisible();
     };
-    list->setCurrentIndex(0); // keyboard use: no list dropped down
+    list->setCurrentIndex(0); // set by the program: no close-up
     EXPECT_EQ(form.languages.ItemIndex(), 0);
     form.pages.SetPageIndex(1);
     form.Show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(closeUps, 0);
+    // The user's choices on the closed list: each closes up, once.
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QCoreApplication::sendEvent(list, &down);
+    EXPECT_EQ(form.languages.ItemIndex(), 1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(closeUps, 1);
+    EXPECT_EQ(indexSeen, 1);
+    QKeyEvent typed(QEvent::KeyPress, Qt::Key_F, Qt::NoModifier, "F");
+    QCoreApplication::sendEvent(list, &typed);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(closeUps, 2);
+    EXPECT_EQ(indexSeen, 2) << "typing the start of an entry picks it";
+    QWheelEvent wheel(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(list, &wheel);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(closeUps, 3);
+    EXPECT_EQ(indexSeen, 1) << "the wheel turned up one entry";
+    closeUps = 0;
     list->showPopup();
     ASSERT_TRUE(list->view()->isVisible());
     list->setCurrentIndex(1);

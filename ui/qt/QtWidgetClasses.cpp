@@ -116,6 +116,15 @@ void FormWindow::keyPressEvent(QKeyEvent* event) {
 DropDownList::DropDownList(ComboBox& model, EventDepth& depth, QWidget* parent)
     : QComboBox(parent), m_model(&model), m_depth(depth) {
     setEditable(false);
+    // A choice on the closed list (arrow keys, typing the start of an
+    // entry, the mouse wheel) counts as a close-up, so that what the list
+    // shows is what the program uses. Choices in the dropped-down list
+    // close up through hidePopup.
+    QObject::connect(this, &QComboBox::activated, this, [this] {
+        if (!view()->isVisible() && !m_closingUp) {
+            CloseUpLater();
+        }
+    });
 }
 
 void DropDownList::hidePopup() {
@@ -123,12 +132,20 @@ void DropDownList::hidePopup() {
     // that was dropped down closes up.
     const bool wasDropped = view()->isVisible();
     QComboBox::hidePopup();
-    if (!wasDropped || m_model == nullptr) {
+    if (wasDropped) {
+        CloseUpLater();
+    }
+}
+
+void DropDownList::CloseUpLater() {
+    if (m_model == nullptr) {
         return;
     }
     m_depth.Run([this] { m_model->SetItemIndex(currentIndex()); });
+    m_closingUp = true;
     // The handler may show a modal box: it runs once the list has gone.
     QTimer::singleShot(0, this, [this] {
+        m_closingUp = false;
         if (m_model != nullptr) {
             m_depth.Run([this] { m_model->CloseUp(); });
         }

@@ -67,8 +67,15 @@ public:
     void hidePopup() override;
 
 private:
+    // The list closed, or the user chose on the closed list: the model
+    // takes the choice and closes up once the current event is done (its
+    // handler may show a modal box).
+    void CloseUpLater();
+
     ComboBox* m_model;
     EventDepth& m_depth;
+    // A close-up is on its way; a choice reported meanwhile belongs to it.
+    bool m_closingUp = false;
 };
 
 // An etched line along the top or bottom edge, or an etched box.

@@ -813,8 +813,12 @@ void Win32ControlPeer::Command(WORD code) {
         if (code == CBN_DROPDOWN) {
             m_dropped = true;
         } else if (code == CBN_SELCHANGE && !m_dropped) {
-            // Keyboard choices while the list is closed.
+            // A choice on the closed list (arrow keys, typing the start of
+            // an entry, the mouse wheel) counts as a close-up, so that what
+            // the list shows is what the program uses.
             m_context.depth.Run([box, index] { box->SetItemIndex(index); });
+            ::PostMessageW(m_context.portWindow, kListClosedUp, reinterpret_cast<WPARAM>(m_window),
+                           0);
         } else if (code == CBN_CLOSEUP && m_dropped) {
             m_dropped = false;
             // The handler may show a modal box: it runs once the list has
