@@ -48,7 +48,18 @@ void TForm1::btnManualClick() {
         App().MessageBox(m_translator.Translate("msgfilenotfound"), "", ui::MsgButtons::Ok);
         return;
     }
-    if (m_shell.OpenDocument(manual)) {
+    // The desktop may take seconds to start its viewer: the window keeps
+    // painting meanwhile and shows the busy cursor.
+    bool opened = false;
+    {
+        App().SetBusy(true);
+        struct NotBusy {
+            ui::Application& app;
+            ~NotBusy() { app.SetBusy(false); }
+        } notBusy{App()};
+        opened = m_shell.OpenDocument(manual, [this] { App().ProcessMessages(); });
+    }
+    if (opened) {
         return;
     }
     const ui::MsgResult answer =
@@ -62,4 +73,10 @@ void TForm1::btnManualClick() {
     Hide();
     m_fileIO.RunAndWait("\"" + reader + "\"", SW_SHOWDEFAULT);
     Show();
+    // An installer that could not be started (missing, or no program for
+    // this system) is named with the reason, not passed over in silence.
+    if (!m_fileIO.LastRunError().empty()) {
+        App().MessageBox("Cannot start " + reader + ": " + m_fileIO.LastRunError() + ".", "",
+                         ui::MsgButtons::Ok, ui::MsgIcon::Error);
+    }
 }

@@ -29,7 +29,7 @@ public:
 
 class NoShell : public platform::Shell {
 public:
-    bool OpenDocument(const std::string&) override { return false; }
+    bool OpenDocument(const std::string&, const std::function<void()>&) override { return false; }
 };
 
 } // namespace medium_check

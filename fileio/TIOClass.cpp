@@ -52,10 +52,12 @@ int TIOClass::CountFiles(const std::string& pattern) const {
 }
 
 int TIOClass::RunAndWait(const std::string& commandLine, int /*showMode*/) {
+    m_lastRunError.clear();
     if (commandLine.size() > kCommandLineLimit) {
+        m_lastRunError = "The command line is longer than 511 characters";
         return -1;
     }
-    return platform::RunProgramAndWait(commandLine);
+    return platform::RunProgramAndWait(commandLine, m_lastRunError);
 }
 
 bool TIOClass::CopyFiles(const std::string& source, const std::string& destination,

@@ -53,9 +53,13 @@ public:
     // of more than 511 characters is not started (-1) rather than cut.
     // `showMode` is a window show command (SW_SHOWDEFAULT, ...).
     int RunAndWait(const std::string& commandLine, int showMode);
+    // Why the last RunAndWait could not start its program, in the system's
+    // words; empty when it started.
+    const std::string& LastRunError() const { return m_lastRunError; }
 
 private:
     ui::Application& m_app;
     bool m_cancelRequested = false;
     std::string m_lastCopyError;
+    std::string m_lastRunError;
 };

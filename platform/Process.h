@@ -17,7 +17,13 @@ std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 // Starts the program the command line names, directly (no shell), with the
 // caller's environment and current folder, and waits until it ends. Returns
 // its exit code; 128 + the signal number when a signal ended it; -1 when it
-// cannot be started (no such program, not executable, empty command line).
-int RunProgramAndWait(const std::string& commandLine);
+// cannot be started (no such program, not executable, empty command line);
+// `reason` then tells why, in the system's words (for example that the file
+// is no program for this system).
+int RunProgramAndWait(const std::string& commandLine, std::string& reason);
+inline int RunProgramAndWait(const std::string& commandLine) {
+    std::string reason;
+    return RunProgramAndWait(commandLine, reason);
+}
 
 } // namespace platform

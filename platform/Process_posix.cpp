@@ -1,6 +1,7 @@
 #include "platform/Process.h"
 
 #include <cerrno>
+#include <cstring>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -8,9 +9,11 @@ extern char** environ;
 
 namespace platform {
 
-int RunProgramAndWait(const std::string& commandLine) {
+int RunProgramAndWait(const std::string& commandLine, std::string& reason) {
+    reason.clear();
     std::vector<std::string> args = SplitCommandLine(commandLine);
     if (args.empty() || args[0].empty()) {
+        reason = "The command line names no program";
         return -1;
     }
     std::vector<char*> argv;
@@ -22,12 +25,15 @@ int RunProgramAndWait(const std::string& commandLine) {
     pid_t child = 0;
     // posix_spawnp searches PATH for a bare name, like the Windows search for
     // a program without a folder; an exec failure comes back as its result.
-    if (::posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+    if (const int error = ::posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ);
+        error != 0) {
+        reason = std::strerror(error);
         return -1;
     }
     int status = 0;
     while (::waitpid(child, &status, 0) < 0) {
         if (errno != EINTR) {
+            reason = std::strerror(errno);
             return -1;
         }
     }

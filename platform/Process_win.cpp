@@ -27,13 +27,16 @@ bool Start(const std::string& commandLine, PROCESS_INFORMATION& process) {
 
 } // namespace
 
-int RunProgramAndWait(const std::string& commandLine) {
+int RunProgramAndWait(const std::string& commandLine, std::string& reason) {
+    reason.clear();
     const std::vector<std::string> args = SplitCommandLine(commandLine);
     if (args.empty() || args[0].empty()) {
+        reason = "The command line names no program";
         return -1;
     }
     PROCESS_INFORMATION process{};
     if (!Start(commandLine, process)) {
+        reason = win::LastErrorText();
         return -1;
     }
     ::CloseHandle(process.hThread);

@@ -41,7 +41,7 @@ void ReapFinished() {
 
 } // namespace
 
-bool SystemShell::OpenDocument(const std::string& path) {
+bool SystemShell::OpenDocument(const std::string& path, const std::function<void()>& whileWaiting) {
     ReapFinished();
     std::string program = "xdg-open";
     std::string document = path;
@@ -59,6 +59,10 @@ bool SystemShell::OpenDocument(const std::string& path) {
         }
         if (done < 0 && errno != EINTR) {
             return false;
+        }
+        // The caller's windows keep painting while the launcher decides.
+        if (whileWaiting) {
+            whileWaiting();
         }
         std::this_thread::sleep_for(kPollStep);
     }

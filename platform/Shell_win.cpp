@@ -35,7 +35,7 @@ private:
 
 // ShellExecute reports success with a value above 32; the values up to 32
 // are its error codes (no file, no viewer registered for the type, ...).
-bool SystemShell::OpenDocument(const std::string& path) {
+static bool OpenWithShell(const std::string& path) {
     const ComForThisCall com;
     HINSTANCE result = nullptr;
     if (const auto ansi = win::ToAnsiExact(path)) {
@@ -45,6 +45,35 @@ bool SystemShell::OpenDocument(const std::string& path) {
                                  SW_SHOWNORMAL);
     }
     return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+// ShellExecute returns only once the viewer has started, which can take
+// seconds. It runs on a thread of its own meanwhile, and the caller's
+// `whileWaiting` keeps the windows painting.
+bool SystemShell::OpenDocument(const std::string& path, const std::function<void()>& whileWaiting) {
+    if (!whileWaiting) {
+        return OpenWithShell(path);
+    }
+    struct Call {
+        std::string path;
+        bool opened = false;
+    } call{path, false};
+    HANDLE thread = ::CreateThread(
+        nullptr, 0,
+        [](LPVOID parameter) -> DWORD {
+            auto* call = static_cast<Call*>(parameter);
+            call->opened = OpenWithShell(call->path);
+            return 0;
+        },
+        &call, 0, nullptr);
+    if (thread == nullptr) {
+        return OpenWithShell(path);
+    }
+    while (::MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        whileWaiting();
+    }
+    ::CloseHandle(thread);
+    return call.opened;
 }
 
 } // namespace platform

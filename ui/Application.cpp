@@ -72,6 +72,10 @@ void Application::ProcessMessages() {
     m_port.ProcessPendingEvents();
 }
 
+void Application::SetBusy(bool busy) {
+    m_port.SetBusy(busy);
+}
+
 void Application::FormClosed(Form& form) {
     if (&form == m_mainForm) {
         m_port.Terminate();

@@ -49,6 +49,8 @@ public:
     MsgResult MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons,
                          MsgIcon icon = MsgIcon::None, int defaultButton = 0);
     void ProcessMessages();
+    // Shows the busy cursor over the program's windows while `busy` is set.
+    void SetBusy(bool busy);
 
     // Called by forms.
     void FormClosed(Form& form);

@@ -43,6 +43,10 @@ public:
     // Ends the message loop of Run at the next opportunity.
     virtual void Terminate() = 0;
 
+    // Shows the busy cursor over the program's windows while `busy` is set
+    // (the program waits for something outside it and keeps painting).
+    virtual void SetBusy(bool busy) = 0;
+
     // The outer rectangle of the form's window on the screen, frame and
     // title bar included, in pixels. A window without a frame yet (one not
     // realized, or not yet decorated by the window manager) reports its

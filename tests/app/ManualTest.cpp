@@ -1,3 +1,5 @@
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "WizardFixture.h"
@@ -43,7 +45,18 @@ TEST_F(ManualTest, SuffixFollowsTheRegionCode) {
 TEST_F(ManualTest, OpensTheManualOfTheRegionWithTheViewer) {
     WriteManuals("");
     TForm1& w = Create("DEA");
+    // While the desktop starts its viewer the window shows the busy cursor
+    // and keeps handling its events.
+    std::vector<bool> busyWhileOpening;
+    int eventsBefore = 0;
+    shell.whileOpening = [&] {
+        busyWhileOpening.push_back(port.Busy());
+        eventsBefore = port.ProcessEventsCalls();
+    };
     ui::Click(w, "btnManual");
+    EXPECT_EQ(busyWhileOpening, std::vector<bool>{true});
+    EXPECT_GT(port.ProcessEventsCalls(), eventsBefore);
+    EXPECT_FALSE(port.Busy());
     w.edtLanguages.Choose(3); // French: the English manual
     ui::Click(w, "btnManual");
     ASSERT_EQ(shell.opened.size(), 2u);
@@ -97,7 +110,8 @@ TEST_F(ManualTest, WithoutViewerOkRunsTheReaderInstallerWithTheWindowHidden) {
     EXPECT_EQ(shell.opened.size(), 1u) << "the manual is not opened again";
 }
 
-TEST_F(ManualTest, CancelRunsNothingAndMissingInstallerJustShowsTheWindowAgain) {
+// An installer that cannot be started is named with the reason.
+TEST_F(ManualTest, CancelRunsNothingAndAnInstallerThatCannotStartIsNamed) {
     WriteManuals("");
     shell.viewerAvailable = false;
     TForm1& w = Create();
@@ -105,11 +119,36 @@ TEST_F(ManualTest, CancelRunsNothingAndMissingInstallerJustShowsTheWindowAgain) 
     port.Answer(ui::MsgResult::Cancel);
     ui::Click(w, "btnManual");
     EXPECT_TRUE(w.Visible());
+    EXPECT_EQ(port.Boxes().size(), 1u);
 
-    port.Answer(ui::MsgResult::Ok);
-    ui::Click(w, "btnManual");
-    EXPECT_TRUE(w.Visible());
-    EXPECT_FALSE(std::filesystem::exists(medium / "xtra"));
+    const std::string reader = medium / "xtra/acrobat/AdobeReader.exe";
+    struct Case {
+        const char* what;
+        std::function<void()> plant;
+    };
+    const Case cases[] = {
+        {"missing", [] {}},
+        {"no program for this system",
+         [&] {
+             medium.Write("xtra/acrobat/AdobeReader.exe", "this is no program");
+             std::filesystem::permissions(reader, std::filesystem::perms::owner_all,
+                                          std::filesystem::perm_options::add);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.plant();
+        const std::size_t before = port.Boxes().size();
+        port.Answer(ui::MsgResult::Ok);
+        port.Answer(ui::MsgResult::Ok);
+        ui::Click(w, "btnManual");
+        EXPECT_TRUE(w.Visible());
+        ASSERT_EQ(port.Boxes().size(), before + 2);
+        const auto& box = port.Boxes().back().request;
+        EXPECT_EQ(box.text.rfind("Cannot start " + reader + ": ", 0), 0u) << box.text;
+        EXPECT_GT(box.text.size(), ("Cannot start " + reader + ": .").size()) << "with the reason";
+        EXPECT_EQ(box.icon, ui::MsgIcon::Error);
+    }
 }
 
 TEST_F(ManualTest, AfterAFailedStartUpTheStartUpRegionStillChoosesTheManual) {

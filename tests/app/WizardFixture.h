@@ -24,7 +24,15 @@ class FakeShell : public platform::Shell {
 public:
     bool viewerAvailable = true;
     std::vector<std::string> opened;
-    bool OpenDocument(const std::string& path) override {
+    // Whether the caller kept its windows going (and busy) while waiting.
+    std::function<void()> whileOpening;
+    bool OpenDocument(const std::string& path, const std::function<void()>& whileWaiting) override {
+        if (whileOpening) {
+            whileOpening();
+        }
+        if (whileWaiting) {
+            whileWaiting();
+        }
         opened.push_back(path);
         return viewerAvailable;
     }

@@ -7,6 +7,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QEventLoop>
 #include <QInputDialog>
 #include <QLabel>
@@ -333,6 +334,14 @@ void QtUiPort::Run(Form& mainForm) {
     m_impl->loop = &loop;
     loop.exec();
     m_impl->loop = nullptr;
+}
+
+void QtUiPort::SetBusy(bool busy) {
+    if (busy) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (QGuiApplication::overrideCursor() != nullptr) {
+        QGuiApplication::restoreOverrideCursor();
+    }
 }
 
 void QtUiPort::Terminate() {

@@ -42,6 +42,7 @@ public:
     // Returns at once when Terminate() was called before.
     void Run(Form& mainForm) override;
     void Terminate() override;
+    void SetBusy(bool busy) override;
     // The window's frame geometry. Qt knows a window's frame only once the
     // window manager has decorated it; until then the frame is taken to be
     // as wide as that of another framed window of the program, with its

@@ -90,6 +90,9 @@ public:
     void ProcessPendingEvents() override;
     void Run(Form& mainForm) override;
     void Terminate() override;
+    void SetBusy(bool busy) override { m_busy = busy; }
+    // Whether the busy cursor is shown now.
+    bool Busy() const { return m_busy; }
     Bounds FrameBounds(const Form& form) const override;
     Bounds WorkArea() const override { return m_workArea; }
     int ScrollArrowHeight() const override { return m_scrollArrowHeight; }
@@ -107,6 +110,7 @@ private:
     int m_processEventsCalls = 0;
     bool m_running = false;
     bool m_terminate = false;
+    bool m_busy = false;
     std::map<const Control*, std::unique_ptr<RecordingPeer>> m_peers;
     std::map<const Form*, Bounds> m_frames;
     FrameMargins m_margins;

@@ -1144,6 +1144,14 @@ LRESULT Win32ControlPeer::FormMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_DPICHANGED:
         DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
+    case WM_SETCURSOR:
+        // The controls ask their form first: while the program waits, every
+        // window of the form shows the busy cursor.
+        if (m_context.busy && LOWORD(lParam) == HTCLIENT) {
+            ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        break;
     case WM_COMMAND:
         // Escape on the window sends IDCANCEL from no control: not used.
         if (FromWindow(reinterpret_cast<HWND>(lParam)) == nullptr) {

@@ -28,6 +28,8 @@ struct PortContext {
     // Windows of forms dropped by their own handlers, destroyed once the
     // handlers have returned.
     std::vector<HWND> retired;
+    // While set, the windows of the program show the busy cursor.
+    bool busy = false;
 };
 
 // A rectangle in pixels at 96 dpi, relative to the parent's client area.

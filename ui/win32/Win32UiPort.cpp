@@ -569,6 +569,15 @@ void Win32UiPort::Run(Form& mainForm) {
     }
 }
 
+void Win32UiPort::SetBusy(bool busy) {
+    m_impl->context.busy = busy;
+    // The cursor changes at once where it is, not only when it next moves.
+    POINT where{};
+    if (::GetCursorPos(&where)) {
+        ::SetCursorPos(where.x, where.y);
+    }
+}
+
 void Win32UiPort::Terminate() {
     m_impl->terminated = true;
     // Wakes the loop of Run.

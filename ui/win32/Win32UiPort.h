@@ -71,6 +71,7 @@ public:
     // WM_QUIT.
     void Run(Form& mainForm) override;
     void Terminate() override;
+    void SetBusy(bool busy) override;
     // GetWindowRect of the form's window; the position and the client size
     // for a form not realized.
     Bounds FrameBounds(const Form& form) const override;
