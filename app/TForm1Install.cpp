@@ -62,6 +62,16 @@ void TForm1::btnStartClick() {
 bool TForm1::CopyLibraries() {
     const std::string systemFolder = platform::SystemFolder();
     AddLogLine(m_translator.Translate("msgCopyZipDll"));
+    // The copy window speaks the chosen language where the file has its
+    // optional texts, English otherwise.
+    const CopyTexts english;
+    m_fileIO.SetCopyTexts(CopyTexts{
+        m_translator.TranslateOr("msgCopyFrom", english.copying),
+        m_translator.TranslateOr("msgCopyTo", english.to),
+        m_translator.TranslateOr("msgCopyCancel", english.cancel),
+        m_translator.TranslateOr("msgCopyErrorTitle", english.errorCaption),
+        m_translator.TranslateOr("msgCopyFailed", english.cannotCopy),
+        m_translator.TranslateOr("msgCopyFolderFailed", english.cannotCreateFolder)});
     const std::string libraries =
         ProgramFolder + platform::PathSeparator() + platform::LibraryFilePattern();
     if (m_fileIO.CopyFiles(libraries, systemFolder, false, m_translator.Translate("msgCopyZip"))) {

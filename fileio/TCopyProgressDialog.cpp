@@ -2,12 +2,16 @@
 
 #include <algorithm>
 
-TCopyProgressDialog::TCopyProgressDialog(ui::Application& app, const std::string& title)
+#include "fileio/TIOClass.h"
+#include "ui/Text.h"
+
+TCopyProgressDialog::TCopyProgressDialog(ui::Application& app, const std::string& title,
+                                         const CopyTexts& texts)
     : ui::Form(app, "CopyProgressDialog"),
       lbAction(Make<ui::Label>("lbAction", this)),
       lbFileName(Make<ui::Label>("lbFileName", this)),
       ProgressBar(Make<ui::ProgressBar>("ProgressBar", this)),
-      btnCancel(Make<ui::Button>("btnCancel", this)) {
+      btnCancel(Make<ui::Button>("btnCancel", this)), m_texts(texts) {
     SetCaption(title);
     SetClientSize(400, 120);
     SetFont(ui::Font{"Verdana", 11, false, ui::ColorBlack});
@@ -17,7 +21,7 @@ TCopyProgressDialog::TCopyProgressDialog(ui::Application& app, const std::string
     ProgressBar.SetBounds(12, 64, 376, 16);
     ProgressBar.SetMax(10000);
     btnCancel.SetBounds(313, 88, 75, 25);
-    btnCancel.SetCaption("Cancel");
+    btnCancel.SetCaption(texts.cancel);
     btnCancel.OnClick = [this] { m_cancel = true; };
     OnCloseQuery = [this] {
         m_cancel = true;
@@ -28,8 +32,8 @@ TCopyProgressDialog::TCopyProgressDialog(ui::Application& app, const std::string
 TCopyProgressDialog::~TCopyProgressDialog() = default;
 
 void TCopyProgressDialog::ShowFile(const std::string& from, const std::string& to) {
-    lbAction.SetCaption("Copying " + from);
-    lbFileName.SetCaption("to " + to);
+    lbAction.SetCaption(ui::FormatText(m_texts.copying, from));
+    lbFileName.SetCaption(ui::FormatText(m_texts.to, to));
 }
 
 void TCopyProgressDialog::SetFraction(double fraction) {

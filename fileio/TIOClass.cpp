@@ -10,11 +10,11 @@
 #include "platform/Process.h"
 #include "platform/ProgramFolder.h"
 #include "ui/Application.h"
+#include "ui/Text.h"
 
 namespace {
 
 constexpr std::size_t kCommandLineLimit = 511;
-constexpr const char* kCopyErrorCaption = "Error Copying File or Folder";
 
 struct CopyItem {
     std::string source;
@@ -89,7 +89,7 @@ bool TIOClass::CopyFiles(const std::string& source, const std::string& destinati
     }
 
     m_cancelRequested = false;
-    TCopyProgressDialog dialog(m_app, progressTitle);
+    TCopyProgressDialog dialog(m_app, progressTitle, m_copyTexts);
     m_app.CreateDialog(dialog);
     dialog.Show();
     m_app.ProcessMessages();
@@ -107,8 +107,8 @@ bool TIOClass::CopyFiles(const std::string& source, const std::string& destinati
         if (item.isFolder) {
             if (!platform::DirectoryExists(item.target) && !platform::CreateFolder(item.target)) {
                 m_lastCopyError = "Cannot create the folder " + item.target + ".";
-                m_app.MessageBox("Cannot create the folder " + item.target + ".", kCopyErrorCaption,
-                                 ui::MsgButtons::Ok, ui::MsgIcon::Error);
+                m_app.MessageBox(ui::FormatText(m_copyTexts.cannotCreateFolder, item.target) + ".",
+                                 m_copyTexts.errorCaption, ui::MsgButtons::Ok, ui::MsgIcon::Error);
                 ok = false;
             }
             continue;
@@ -127,8 +127,9 @@ bool TIOClass::CopyFiles(const std::string& source, const std::string& destinati
             reason);
         if (outcome == platform::CopyOutcome::Failed) {
             m_lastCopyError = "Cannot copy " + item.source + " to " + item.target + ": " + reason + ".";
-            m_app.MessageBox("Cannot copy " + BaseName(item.source) + ": " + reason + ".",
-                             kCopyErrorCaption, ui::MsgButtons::Ok, ui::MsgIcon::Error);
+            m_app.MessageBox(ui::FormatText(m_copyTexts.cannotCopy, BaseName(item.source)) + ": " +
+                                 reason + ".",
+                             m_copyTexts.errorCaption, ui::MsgButtons::Ok, ui::MsgIcon::Error);
             ok = false;
         } else if (outcome == platform::CopyOutcome::Cancelled) {
             m_lastCopyError = "The copy was cancelled.";

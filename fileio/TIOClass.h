@@ -10,6 +10,17 @@ class Application;
 // effect only where the platform has such commands.
 inline constexpr int SW_SHOWDEFAULT = 10;
 
+// The texts of the copy's progress window and error boxes, each "%s" standing
+// for a name. English until the program sets them in its language.
+struct CopyTexts {
+    std::string copying = "Copying %s";          // the file being copied
+    std::string to = "to %s";                    // where it goes
+    std::string cancel = "Cancel";
+    std::string errorCaption = "Error Copying File or Folder";
+    std::string cannotCopy = "Cannot copy %s";   // then ": " and the system's reason
+    std::string cannotCreateFolder = "Cannot create the folder %s";
+};
+
 // File and process operations of the wizard: copying files with a progress
 // window, counting directory entries, starting a program and waiting for it.
 // One instance lives for the whole run.
@@ -40,6 +51,10 @@ public:
     // system's reason, a cancel); empty after a copy that succeeded.
     const std::string& LastCopyError() const { return m_lastCopyError; }
 
+    // The texts the next copies show.
+    void SetCopyTexts(const CopyTexts& texts) { m_copyTexts = texts; }
+    const CopyTexts& GetCopyTexts() const { return m_copyTexts; }
+
     // Asks a running CopyFiles to stop, as its Cancel button does; for a
     // caller that must end the copy from elsewhere (the window closing).
     void CancelCopy() { m_cancelRequested = true; }
@@ -62,4 +77,5 @@ private:
     bool m_cancelRequested = false;
     std::string m_lastCopyError;
     std::string m_lastRunError;
+    CopyTexts m_copyTexts;
 };

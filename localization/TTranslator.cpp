@@ -107,3 +107,12 @@ std::string TTranslator::Translate(std::string_view key) const {
     }
     return std::string(key);
 }
+
+std::string TTranslator::TranslateOr(std::string_view key, std::string_view fallback) const {
+    for (const auto& item : m_items) {
+        if (ui::SameText(item->Name, key)) {
+            return item->Value.empty() ? std::string(fallback) : item->Value;
+        }
+    }
+    return std::string(fallback);
+}

@@ -51,6 +51,9 @@ public:
     // The value of the first entry whose name equals `key` without regard to
     // case; the key itself when there is none. Never fails.
     std::string Translate(std::string_view key) const;
+    // The same for an optional text: `fallback` when no entry has that name
+    // or its value is empty.
+    std::string TranslateOr(std::string_view key, std::string_view fallback) const;
 
     // The entries, in file order, duplicates included.
     const std::vector<std::unique_ptr<TTranslationItem>>& Items() const { return m_items; }

@@ -185,6 +185,49 @@ TEST_F(InstallTest, WithoutATargetTheLogGoesToTheTemporaryFolder) {
     EXPECT_FALSE(std::filesystem::exists(target / "system"));
 }
 
+// The copy window speaks the chosen language where the translation file
+// carries its texts, and English where it does not (never a section name).
+TEST_F(InstallTest, TheCopyWindowSpeaksTheChosenLanguage) {
+    struct Case {
+        const char* what;
+        bool withTexts;
+        std::string cancel;
+        std::string copying;
+    };
+    const Case cases[] = {
+        {"German file with the copy texts", true, "Abbrechen", "Kopieren von "},
+        {"German file without them", false, "Cancel", "Copying "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.withTexts) {
+            std::string text = ReadBytes(medium / "trans/germany.mdl");
+            for (const char* key : {"[msgCopyFrom]", "[msgCopyCancel]"}) {
+                text.replace(text.find(key), std::string(key).size(), "[unused]");
+            }
+            medium.Write("trans/germany.mdl", text);
+        }
+        std::string cancel;
+        std::string copying;
+        port.OnRealize = [&](ui::Form& form) {
+            if (form.Name() == "CopyProgressDialog") {
+                cancel = static_cast<ui::Button*>(form.FindComponent("btnCancel"))->Caption();
+            }
+        };
+        port.OnUpdate = [&](const ui::Control& control, ui::Aspect) {
+            if (control.Name() == "lbAction" && !control.Caption().empty()) {
+                copying = control.Caption();
+            }
+        };
+        TForm1& w = Create("DEU");
+        ui::Click(w, "btnStart");
+        port.OnRealize = nullptr;
+        port.OnUpdate = nullptr;
+        EXPECT_EQ(cancel, c.cancel);
+        EXPECT_EQ(copying.rfind(c.copying, 0), 0u) << copying;
+    }
+}
+
 TEST_F(InstallTest, WithoutLibrariesTheArchivesAreNotTouched) {
     std::filesystem::remove(medium / "vgone" + kLibrary);
     std::filesystem::remove(medium / "vgtwo" + kLibrary);

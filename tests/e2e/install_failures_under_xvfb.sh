@@ -47,7 +47,7 @@ run_wizard() {
         "$medium/setup" "$@" &
         pid=$!
         window=""
-        for _ in $(seq 100); do
+        for _ in $(seq 300); do
             window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1)
             [[ -n "$window" ]] && break
             sleep 0.1
@@ -55,13 +55,13 @@ run_wizard() {
         [[ -n "$window" ]] || { echo "The wizard window did not appear." >&2; kill "$pid"; exit 1; }
         sleep 0.5
         # Places are client coordinates of the window at 96 dpi: Start,
-        # then Finish on the button bar.
+        # then Finish on the button bar, clicked until the run has shown it
+        # and the program has ended (before, the click lands on the bar).
         xdotool mousemove --window "$window" 355 307 click 1
-        sleep 4
-        xdotool mousemove --window "$window" 549 346 click 1
-        for _ in $(seq 100); do
+        for _ in $(seq 120); do
+            sleep 0.5
             kill -0 "$pid" 2>/dev/null || { wait "$pid"; exit 0; }
-            sleep 0.1
+            xdotool mousemove --window "$window" 549 346 click 1 2>/dev/null
         done
         echo "The wizard did not end after Finish." >&2
         kill "$pid"
