@@ -5,7 +5,7 @@
 #include <numeric>
 
 #include "engine/Crc32.h"
-#include "engine/ZipFormat.h"
+#include "zipformat/ZipFormat.h"
 
 namespace engine {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/ZipFormat.h"
-#include "zip/EndRecordSearch.h"
+#include "zipformat/ZipFormat.h"
+#include "zipformat/EndRecordSearch.h"
 
 namespace engine {
 
@@ -13,7 +13,7 @@ using namespace zipformat;
 std::optional<std::size_t> FindEndRecordIn(std::string_view tail) {
     // One search rule for the archive component and the engine, so both
     // always take the same end record.
-    const auto found = zip::FindEndRecordIn(tail, 0, static_cast<std::int64_t>(tail.size()));
+    const auto found = zipformat::FindEndRecordIn(tail, 0, static_cast<std::int64_t>(tail.size()));
     if (!found) {
         return std::nullopt;
     }

@@ -2,7 +2,8 @@
 
 #include "engine/CentralDirectory.h"
 #include "engine/EndRecord.h"
-#include "engine/OemText.h"
+#include "platform/LocaleCodePage.h"
+#include "zipformat/NameDecoder.h"
 #include "engine/TargetFolder.h"
 #include "engine/UnzDll.h"
 
@@ -47,8 +48,10 @@ int ExtractArchive(ByteSource& archive, const std::string& archiveName,
         return Fail(reporter, UNZ_NO_FOLDER,
                     "Cannot open the extraction folder \"" + folderPath + "\": " + error);
     }
-    OemText oem = OemText::ForLocale();
-    Extractor extractor(archive, directory, *folder, reporter, oem, std::move(options));
+    // The code pages of the user's locale, as the archive component takes
+    // them, so that both read every name alike.
+    zipformat::NameDecoder names(platform::SystemOemCodePage(), platform::SystemAnsiCodePage());
+    Extractor extractor(archive, directory, *folder, reporter, names, std::move(options));
     int result = extractor.Run();
     return result < 0 ? UNZ_CANCELLED : result;
 }

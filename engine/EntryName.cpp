@@ -1,25 +1,21 @@
 #include "engine/EntryName.h"
 
-#include "engine/ZipFormat.h"
+#include "platform/CodePage.h"
+#include "zipformat/ZipFormat.h"
 
 namespace engine {
 
 using namespace zipformat;
 
 std::string DecodeEntryName(const CentralDirectory& directory, const Entry& entry,
-                            const OemText& oem) {
+                            zipformat::NameDecoder& names) {
+    const auto& entries = directory.Entries();
+    const bool oemNames = !entries.empty() && OemNamesFor(entries.front().versionMadeBy);
     std::string_view unicode = directory.UnicodeName(entry);
-    if (!unicode.empty() && IsValidUtf8(unicode)) {
-        return std::string(unicode);
+    if (!platform::IsValidUtf8(unicode)) {
+        unicode = {};
     }
-    std::string_view stored = directory.StoredName(entry);
-    bool dosHost = entry.Host() == kHostFat || entry.Host() == kHostHpfs ||
-                   entry.Host() == kHostNtfs || entry.Host() == kHostVfat;
-    bool utf8 = (entry.flags & kFlagUtf8) != 0 || !dosHost;
-    if (utf8 && IsValidUtf8(stored)) {
-        return std::string(stored);
-    }
-    return oem.Decode(stored);
+    return DecodeEntryText(names, directory.StoredName(entry), entry.flags, unicode, oemNames);
 }
 
 namespace {

@@ -5,16 +5,15 @@
 #include <vector>
 
 #include "engine/CentralDirectory.h"
-#include "engine/OemText.h"
+#include "zipformat/NameDecoder.h"
 
 namespace engine {
 
-// The name of an entry in UTF-8: the Info-ZIP Unicode path when present,
-// the stored bytes when flagged as UTF-8 or when they are valid UTF-8 from a
-// host other than DOS, OS/2 or Windows, and otherwise the stored bytes
-// decoded from the OEM code page.
+// The name of an entry in UTF-8, read as the archive component reads it
+// (zipformat::DecodeEntryText): whether the archive's names are in the OEM
+// code page is decided by its first entry.
 std::string DecodeEntryName(const CentralDirectory& directory, const Entry& entry,
-                            const OemText& oem);
+                            zipformat::NameDecoder& names);
 
 // An entry name split into the folders below the extraction folder and a
 // last part; for a folder entry (a name ending with a separator) `leaf` is

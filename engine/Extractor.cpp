@@ -6,7 +6,7 @@
 
 #include "engine/LocalHeader.h"
 #include "engine/UnzDll.h"
-#include "engine/ZipFormat.h"
+#include "zipformat/ZipFormat.h"
 
 namespace engine {
 
@@ -50,9 +50,9 @@ bool ExistingIsOlder(const ItemState& existing, const Entry& entry) {
 } // namespace
 
 Extractor::Extractor(ByteSource& archive, const CentralDirectory& directory, TargetFolder& folder,
-                     Reporter& reporter, const OemText& oem, ExtractOptions options)
+                     Reporter& reporter, zipformat::NameDecoder& names, ExtractOptions options)
     : m_archive(archive), m_directory(directory), m_folder(folder), m_reporter(reporter),
-      m_oem(oem), m_options(std::move(options)), m_data(archive), m_stored(MakeStoredDecoder()),
+      m_names(names), m_options(std::move(options)), m_data(archive), m_stored(MakeStoredDecoder()),
       m_inflater(MakeInflater()) {}
 
 int Extractor::Run() {
@@ -61,7 +61,7 @@ int Extractor::Run() {
     std::uint64_t total = 0; // saturates at INT64_MAX
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (!m_options.fileSpecs.empty()) {
-            std::string name = DecodeEntryName(m_directory, entries[i], m_oem);
+            std::string name = DecodeEntryName(m_directory, entries[i], m_names);
             bool selected =
                 std::any_of(m_options.fileSpecs.begin(), m_options.fileSpecs.end(),
                             [&](const std::string& spec) { return MatchesFileSpec(name, spec); });
@@ -105,7 +105,7 @@ int Extractor::Run() {
 
 Extractor::Outcome Extractor::ProcessEntry(std::size_t index) {
     const Entry& entry = m_directory.Entries()[index];
-    std::string name = DecodeEntryName(m_directory, entry, m_oem);
+    std::string name = DecodeEntryName(m_directory, entry, m_names);
     std::string shownName = DisplayName(name);
     if (!Send(UNZ_ACTION_BEGIN_ENTRY, Clamp(entry.uncompressedSize), shownName)) {
         return Outcome::Stopped;

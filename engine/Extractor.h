@@ -13,7 +13,7 @@
 #include "engine/EntryData.h"
 #include "engine/EntryName.h"
 #include "engine/LocalHeader.h"
-#include "engine/OemText.h"
+#include "zipformat/NameDecoder.h"
 #include "engine/Reporter.h"
 #include "engine/TargetFolder.h"
 
@@ -39,7 +39,7 @@ struct ExtractOptions {
 class Extractor {
 public:
     Extractor(ByteSource& archive, const CentralDirectory& directory, TargetFolder& folder,
-              Reporter& reporter, const OemText& oem, ExtractOptions options);
+              Reporter& reporter, zipformat::NameDecoder& names, ExtractOptions options);
 
     // Runs the batch. Returns the number of refused or failed entries, or
     // -1 when the caller stopped it.
@@ -85,7 +85,7 @@ private:
     const CentralDirectory& m_directory;
     TargetFolder& m_folder;
     Reporter& m_reporter;
-    const OemText& m_oem;
+    zipformat::NameDecoder& m_names;
     ExtractOptions m_options;
     EntryData m_data;
     std::unique_ptr<Decoder> m_stored;

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "engine/ZipFormat.h"
+#include "zipformat/ZipFormat.h"
 
 namespace engine {
 

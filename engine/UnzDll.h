@@ -104,11 +104,14 @@
  * and WinZip AES (AE-1, AE-2); zip64 sizes, offsets and entry counts (at
  * most 250,000 entries); data descriptors; data in front of the archive
  * (the central directory is placed back from the end record). Names are
- * UTF-8 when flagged so or given in an Info-ZIP Unicode path field; names
- * from DOS, OS/2 or Windows, and other names that are not valid UTF-8, are
- * decoded from the OEM code page of the locale (LC_ALL, LC_MESSAGES, LANG):
- * 437 for US English and the C locale, 850 for Western Europe, 852 for
- * Central Europe, 737 for Greek, 866 for Cyrillic.
+ * read as the archive component lists them: the Info-ZIP Unicode path
+ * field when current; UTF-8 when flagged so; the OEM code page of the
+ * locale for an archive whose first entry was written on DOS, OS/2 or by
+ * PKZIP 5.0 on NTFS; else UTF-8 when valid, or the locale's ANSI code page.
+ * The locale is the user interface's (LC_ALL, LC_MESSAGES, LANG; on Windows
+ * the system's code pages): 437 and 1252 for US English and the C locale,
+ * 850 for Western Europe, 852 for Central Europe, 737 for Greek, 866 for
+ * Cyrillic, 857 for Turkish, and so on.
  *
  * Refused: names with "..", an absolute path, a drive letter, a UNC prefix,
  * a NUL byte or another control character, or an empty part ("./" alone is

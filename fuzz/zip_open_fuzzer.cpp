@@ -21,7 +21,7 @@
 #include "ui/Component.h"
 #include "ui/Exception.h"
 #include "ui/scripted/ScriptedUiPort.h"
-#include "zip/EndRecordSearch.h"
+#include "zipformat/EndRecordSearch.h"
 #include "zip/TZip.h"
 
 namespace {
@@ -94,8 +94,8 @@ void OpenOn(platform::DriveType type, const std::string& label) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const auto found = zip::FindEndRecordIn(bytes, 0, static_cast<std::int64_t>(size));
-    if (found && (*found < 0 || *found + static_cast<std::int64_t>(zip::kEndRecordSize) >
+    const auto found = zipformat::FindEndRecordIn(bytes, 0, static_cast<std::int64_t>(size));
+    if (found && (*found < 0 || *found + static_cast<std::int64_t>(zipformat::kEndRecordSize) >
                                     static_cast<std::int64_t>(size))) {
         std::abort();
     }

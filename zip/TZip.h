@@ -9,7 +9,7 @@
 
 #include "engine/UnzDll.h"
 #include "ui/Component.h"
-#include "zip/NameDecoder.h"
+#include "zipformat/NameDecoder.h"
 #include "zip/ZipException.h"
 #include "zip/ZipRecords.h"
 
@@ -210,7 +210,6 @@ private:
     DirectoryPlace LocateDirectory(const platform::InputFile& file,
                                    std::int64_t endRecordOffset) const;
     bool ReadCentralHeaders(platform::InputFile& file, const DirectoryPlace& place);
-    std::string EntryText(std::string_view bytes, std::uint16_t flags);
     void OpenForReading(platform::InputFile& file) const;
     std::string VolumeRoot(const std::string& path) const;
     // Whether `path` lies on a removable drive, where the disks of a
@@ -220,7 +219,7 @@ private:
     ui::Application& m_app;
     std::string m_engineName;
     const platform::Volumes& m_volumes;
-    zip::NameDecoder m_names;
+    zipformat::NameDecoder m_names;
     std::string m_archiveFileName;
     std::vector<TFileInfo> m_entries;
     TEOCHInfo m_eochInfo;

@@ -10,35 +10,17 @@
 #include "platform/InputFile.h"
 #include "platform/Volumes.h"
 #include "ui/Application.h"
-#include "zip/EndRecordSearch.h"
+#include "zipformat/EndRecordSearch.h"
+#include "zipformat/NameDecoder.h"
+#include "zipformat/ZipFormat.h"
 #include "zip/SequentialReader.h"
 #include "zip/TZip.h"
 
 namespace {
 
-// Central directory file header: signature 50 4B 01 02, then
-//   4 version made by: format version of the writer (low byte, 50 is 5.0),
-//     host system (high byte)
-//   8 general purpose flags (bit 0 encrypted, bit 11 name and comment UTF-8)
-//  28 file name length, 30 extra field length, 32 file comment length
-// and the name, extra field and comment follow in that order.
-constexpr std::size_t kCentralHeaderSize = 46;
+using zipformat::kCentralHeaderSize;
+using zipformat::kFlagEncrypted;
 constexpr std::string_view kCentralHeaderSignature{"PK\x01\x02", 4};
-constexpr std::size_t kFormatVersionOffset = 4;
-constexpr std::size_t kHostSystemOffset = 5;
-constexpr std::size_t kFlagsOffset = 8;
-constexpr std::size_t kNameLengthOffset = 28;
-constexpr std::size_t kExtraLengthOffset = 30;
-constexpr std::size_t kCommentLengthOffset = 32;
-constexpr std::uint16_t kFlagEncrypted = 0x0001;
-constexpr std::uint16_t kFlagUtf8 = 0x0800;
-
-// Host systems whose archivers store names in the OEM code page: MS-DOS
-// (FAT), OS/2 (HPFS), and Windows NTFS as PKZIP 5.0 writes it.
-constexpr std::uint8_t kHostDos = 0;
-constexpr std::uint8_t kHostHpfs = 6;
-constexpr std::uint8_t kHostNtfs = 11;
-constexpr std::uint8_t kPkzip50 = 50;
 
 // No set of disks has more; a larger number marks a damaged or foreign
 // record (0xFFFF stands there when only a Zip64 record can hold the number).
@@ -279,21 +261,21 @@ TZip::DirectoryPlace TZip::LocateDirectory(const platform::InputFile& file,
 
 std::optional<TZip::FoundEndRecord> TZip::FindEndRecord(const platform::InputFile& file) const {
     const std::int64_t size = file.Size();
-    if (size < static_cast<std::int64_t>(zip::kEndRecordSize)) {
+    if (size < static_cast<std::int64_t>(zipformat::kEndRecordSize)) {
         return std::nullopt;
     }
-    const std::int64_t start = zip::EndRecordSearchStart(size);
+    const std::int64_t start = zipformat::EndRecordSearchStart(size);
     std::string tail(static_cast<std::size_t>(size - start), '\0');
     if (file.ReadAt(start, tail.data(), tail.size()) != tail.size()) {
         return std::nullopt;
     }
-    const auto position = zip::FindEndRecordIn(tail, start, size);
+    const auto position = zipformat::FindEndRecordIn(tail, start, size);
     if (!position) {
         return std::nullopt;
     }
     const auto index = static_cast<std::size_t>(*position - start);
-    FoundEndRecord found{*position, {}, tail.substr(index + zip::kEndRecordSize)};
-    std::memcpy(found.record.data(), tail.data() + index, zip::kEndRecordSize);
+    FoundEndRecord found{*position, {}, tail.substr(index + zipformat::kEndRecordSize)};
+    std::memcpy(found.record.data(), tail.data() + index, zipformat::kEndRecordSize);
     return found;
 }
 
@@ -332,14 +314,12 @@ bool TZip::ReadCentralHeaders(platform::InputFile& file, const DirectoryPlace& p
         }
         const auto* fixed = reinterpret_cast<const std::uint8_t*>(header.data());
         if (i == 0) {
-            const std::uint8_t host = fixed[kHostSystemOffset];
-            m_oemNames = host == kHostDos || host == kHostHpfs ||
-                         (host == kHostNtfs && fixed[kFormatVersionOffset] == kPkzip50);
+            m_oemNames = zipformat::OemNamesFor(Le16(fixed + zipformat::kCentralVersionMadeBy));
         }
-        const std::uint16_t flags = Le16(fixed + kFlagsOffset);
-        const std::uint16_t nameLength = Le16(fixed + kNameLengthOffset);
-        const std::uint16_t extraLength = Le16(fixed + kExtraLengthOffset);
-        const std::uint16_t commentLength = Le16(fixed + kCommentLengthOffset);
+        const std::uint16_t flags = Le16(fixed + zipformat::kCentralFlags);
+        const std::uint16_t nameLength = Le16(fixed + zipformat::kCentralNameLength);
+        const std::uint16_t extraLength = Le16(fixed + zipformat::kCentralExtraLength);
+        const std::uint16_t commentLength = Le16(fixed + zipformat::kCentralCommentLength);
 
         TFileInfo& info = m_entries.emplace_back();
         std::memcpy(info.Header.data(), fixed, kCentralHeaderSize);
@@ -349,29 +329,23 @@ bool TZip::ReadCentralHeaders(platform::InputFile& file, const DirectoryPlace& p
         if (!reader.Next(nameLength, bytes)) {
             return false;
         }
-        info.FileName = EntryText(bytes, flags);
-        std::replace(info.FileName.begin(), info.FileName.end(), '/', '\\');
+        const std::string stored(bytes);
         if (!reader.Next(extraLength, bytes)) {
             return false;
         }
         info.ExtraField.assign(bytes);
+        // Read as the engine reads it, Unicode path field included, so the
+        // list names what the engine writes.
+        info.FileName = zipformat::DecodeEntryText(
+            m_names, stored, flags, zipformat::UnicodePath(info.ExtraField, stored), m_oemNames);
+        std::replace(info.FileName.begin(), info.FileName.end(), '/', '\\');
         if (!reader.Next(commentLength, bytes)) {
             return false;
         }
-        info.FileComment = EntryText(bytes, flags);
+        info.FileComment = zipformat::DecodeEntryText(m_names, bytes, flags, {}, m_oemNames);
         ++i;
     }
     return true;
-}
-
-// Names and comments flagged as UTF-8 are UTF-8 whatever the host system;
-// when the bytes belie the flag, the archive's rule for the other entries
-// reads them.
-std::string TZip::EntryText(std::string_view bytes, std::uint16_t flags) {
-    if ((flags & kFlagUtf8) != 0 && platform::IsValidUtf8(bytes)) {
-        return std::string(bytes);
-    }
-    return m_oemNames ? m_names.FromOem(bytes) : m_names.AsStored(bytes);
 }
 
 void TZip::OpenForReading(platform::InputFile& file) const {

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "engine/EntryName.h"
-#include "engine/OemText.h"
 
 namespace engine {
 namespace {
@@ -150,33 +149,6 @@ INSTANTIATE_TEST_SUITE_P(
                     SpecCase{"subway/a.txt", "sub", false}, SpecCase{"a1.txt", "a?.txt", true},
                     SpecCase{"a12.txt", "a?.txt", false}, SpecCase{"abc", "a*b*c*", true},
                     SpecCase{"abd", "a*c", false}, SpecCase{"x", "", false}));
-
-TEST(EngineOemCodePage, FollowsTheLanguage) {
-    EXPECT_EQ(OemCodePageForLocale(""), 437);
-    EXPECT_EQ(OemCodePageForLocale("C.UTF-8"), 437);
-    EXPECT_EQ(OemCodePageForLocale("en_US.UTF-8"), 437);
-    EXPECT_EQ(OemCodePageForLocale("en_GB.UTF-8"), 850);
-    EXPECT_EQ(OemCodePageForLocale("de_DE@euro"), 850);
-    EXPECT_EQ(OemCodePageForLocale("pl_PL"), 852);
-    EXPECT_EQ(OemCodePageForLocale("el_GR.UTF-8"), 737);
-    EXPECT_EQ(OemCodePageForLocale("ru_RU.KOI8-R"), 866);
-}
-
-TEST(EngineOemText, DecodesEachCodePage) {
-    EXPECT_EQ(OemText(437).Decode("caf\x82"), "caf\xC3\xA9");
-    EXPECT_EQ(OemText(850).Decode("\x9d"), "\xC3\x98");
-    EXPECT_EQ(OemText(866).Decode("\x80"), "\xD0\x90");
-    EXPECT_EQ(OemText(437).Decode("plain"), "plain");
-}
-
-TEST(EngineUtf8, RejectsOverlongSurrogatesAndCutSequences) {
-    EXPECT_TRUE(IsValidUtf8("Gr\xC3\xBC\xC3\x9F"
-                            "e \xF0\x9F\x98\x80"));
-    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));
-    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));
-    EXPECT_FALSE(IsValidUtf8("\xE2\x82"));
-    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));
-}
 
 } // namespace
 } // namespace engine

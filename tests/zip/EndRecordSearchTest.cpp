@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "ZipBuilder.h"
-#include "zip/EndRecordSearch.h"
+#include "zipformat/EndRecordSearch.h"
 
-using zip::FindEndRecordIn;
+using zipformat::FindEndRecordIn;
 using zip_test::EndFields;
 using zip_test::EndRecord;
 
@@ -49,9 +49,9 @@ TEST(EndRecordSearchTest, NeedsAWholeRecordAndATailThatEndsTheFile) {
 }
 
 TEST(EndRecordSearchTest, SearchStartKeepsTheSpanFromTheEnd) {
-    EXPECT_EQ(zip::EndRecordSearchStart(10), 0);
-    EXPECT_EQ(zip::EndRecordSearchStart(65557), 0);
-    EXPECT_EQ(zip::EndRecordSearchStart(100000), 100000 - 65557);
+    EXPECT_EQ(zipformat::EndRecordSearchStart(10), 0);
+    EXPECT_EQ(zipformat::EndRecordSearchStart(65557), 0);
+    EXPECT_EQ(zipformat::EndRecordSearchStart(100000), 100000 - 65557);
 }
 
 } // namespace

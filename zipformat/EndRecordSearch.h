@@ -5,15 +5,16 @@
 #include <optional>
 #include <string_view>
 
+#include "zipformat/ZipFormat.h"
+
 // Locating the end of central directory record of a zip archive, shared by
 // the archive component and the unzip engine so that both read the same
 // record of any file. Plain C++ without dependencies.
-namespace zip {
+namespace zipformat {
 
-// Size of the fixed part of the end record; the archive comment follows it.
-inline constexpr std::size_t kEndRecordSize = 22;
-// Its signature: "PK", 5, 6.
-inline constexpr std::string_view kEndRecordSignature{"PK\x05\x06", 4};
+// The end record's signature as it stands in the file: "PK", 5, 6. (Its
+// fixed part is kEndRecordSize bytes; the archive comment follows it.)
+inline constexpr std::string_view kEndRecordSignatureBytes{"PK\x05\x06", 4};
 // The longest comment the record's 16-bit length field can announce.
 inline constexpr std::int64_t kMaxArchiveCommentLength = 65535;
 // How far from the end of a file the record can start: a record with a
@@ -40,4 +41,4 @@ std::int64_t EndRecordSearchStart(std::int64_t fileSize);
 std::optional<std::int64_t> FindEndRecordIn(std::string_view tail, std::int64_t tailOffset,
                                             std::int64_t fileSize);
 
-} // namespace zip
+} // namespace zipformat

@@ -4,7 +4,7 @@
 
 // Field access and constants of the ZIP file format (PKWARE's application
 // note). Every number is little-endian.
-namespace engine::zipformat {
+namespace zipformat {
 
 inline std::uint16_t Read16(const unsigned char* p) {
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
@@ -32,6 +32,17 @@ constexpr unsigned kZip64EndRecordSize = 56;
 constexpr unsigned kZip64LocatorSize = 20;
 // A data descriptor holds at least the CRC and two 4-byte sizes.
 constexpr unsigned kMinDataDescriptorSize = 12;
+
+// Fields of the central directory file header (after its signature
+// 50 4B 01 02): "version made by" (low byte the format version of the
+// writer, 50 for 5.0; high byte the host system), the general purpose
+// flags, and the lengths of the name, extra field and comment that follow
+// the 46 fixed bytes in that order.
+constexpr unsigned kCentralVersionMadeBy = 4;
+constexpr unsigned kCentralFlags = 8;
+constexpr unsigned kCentralNameLength = 28;
+constexpr unsigned kCentralExtraLength = 30;
+constexpr unsigned kCentralCommentLength = 32;
 
 // General purpose flags.
 constexpr std::uint16_t kFlagEncrypted = 0x0001;
@@ -61,4 +72,4 @@ constexpr unsigned kHostNtfs = 11;
 constexpr unsigned kHostVfat = 14;
 constexpr unsigned kHostOsx = 19;
 
-} // namespace engine::zipformat
+} // namespace zipformat

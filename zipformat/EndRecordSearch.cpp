@@ -1,8 +1,8 @@
-#include "zip/EndRecordSearch.h"
+#include "zipformat/EndRecordSearch.h"
 
 #include <algorithm>
 
-namespace zip {
+namespace zipformat {
 
 namespace {
 
@@ -32,7 +32,7 @@ std::optional<std::int64_t> FindEndRecordIn(std::string_view tail, std::int64_t 
     std::optional<std::int64_t> nearestEnd;
     for (std::int64_t position = fileSize - recordSize; position >= first; --position) {
         const auto index = static_cast<std::size_t>(position - tailOffset);
-        if (tail.compare(index, kEndRecordSignature.size(), kEndRecordSignature) != 0) {
+        if (tail.compare(index, kEndRecordSignatureBytes.size(), kEndRecordSignatureBytes) != 0) {
             continue;
         }
         if (position + recordSize + CommentLengthAt(tail, index) == fileSize) {
@@ -45,4 +45,4 @@ std::optional<std::int64_t> FindEndRecordIn(std::string_view tail, std::int64_t 
     return nearestEnd;
 }
 
-} // namespace zip
+} // namespace zipformat
