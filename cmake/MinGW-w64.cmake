@@ -1,11 +1,13 @@
-# Cross-compiles the Windows build (64-bit) with Debian's MinGW-w64, posix
-# thread variant (the win32 variant has no std::thread or std::mutex).
+# Cross-compiles the Windows build (64-bit; 32-bit through MinGW-w64-i686.cmake)
+# with Debian's MinGW-w64, posix thread variant (the win32 variant has no
+# std::thread or std::mutex).
 # Programs built for the tests run under Wine: scripts/wine-run.sh sets up
 # the build's own Wine prefix and runs them there.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(VG_MINGW_TRIPLE x86_64-w64-mingw32)
+if(NOT VG_MINGW_TRIPLE)
+  set(CMAKE_SYSTEM_PROCESSOR x86_64)
+  set(VG_MINGW_TRIPLE x86_64-w64-mingw32)
+endif()
 set(CMAKE_C_COMPILER ${VG_MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${VG_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${VG_MINGW_TRIPLE}-windres)

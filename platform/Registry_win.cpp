@@ -35,9 +35,10 @@ std::optional<std::string_view> SubKeyOf(std::string_view path) {
 // The two views of HKEY_LOCAL_MACHINE\SOFTWARE on 64-bit Windows: the 64-bit
 // one, and the one 32-bit programs see (WOW6432Node). An installed program
 // registers itself in the view of its own kind, so a key is looked for in
-// the 64-bit view first and then in the 32-bit one; on 32-bit Windows both
-// flags are ignored and there is one view.
-constexpr REGSAM kViews[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+// this program's own view first (the one Windows would show it) and then in
+// the other; on 32-bit Windows both flags are ignored and there is one view.
+constexpr REGSAM kViews[] = {sizeof(void*) == 4 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY,
+                             sizeof(void*) == 4 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY};
 
 class Key {
 public:

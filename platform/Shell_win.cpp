@@ -47,6 +47,18 @@ static bool OpenWithShell(const std::string& path) {
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
+struct ShellCall {
+    std::string path;
+    bool opened = false;
+};
+
+// A thread's start routine has the standard calling convention.
+static DWORD WINAPI OpenOnThread(LPVOID parameter) {
+    auto* call = static_cast<ShellCall*>(parameter);
+    call->opened = OpenWithShell(call->path);
+    return 0;
+}
+
 // ShellExecute returns only once the viewer has started, which can take
 // seconds. It runs on a thread of its own meanwhile, and the caller's
 // `whileWaiting` keeps the windows painting.
@@ -54,18 +66,8 @@ bool SystemShell::OpenDocument(const std::string& path, const std::function<void
     if (!whileWaiting) {
         return OpenWithShell(path);
     }
-    struct Call {
-        std::string path;
-        bool opened = false;
-    } call{path, false};
-    HANDLE thread = ::CreateThread(
-        nullptr, 0,
-        [](LPVOID parameter) -> DWORD {
-            auto* call = static_cast<Call*>(parameter);
-            call->opened = OpenWithShell(call->path);
-            return 0;
-        },
-        &call, 0, nullptr);
+    ShellCall call{path, false};
+    HANDLE thread = ::CreateThread(nullptr, 0, OpenOnThread, &call, 0, nullptr);
     if (thread == nullptr) {
         return OpenWithShell(path);
     }
