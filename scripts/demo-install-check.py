@@ -132,7 +132,12 @@ def check(medium, target):
             problems.append("%s is not on the medium" % archive)
             continue
         count = 0
-        with zipfile.ZipFile(archive) as z:
+        try:
+            z = zipfile.ZipFile(archive)
+        except zipfile.BadZipFile as error:
+            problems.append("%s on the medium cannot be read: %s" % (archive, error))
+            continue
+        with z:
             for info in z.infolist():
                 if info.is_dir():
                     continue
