@@ -49,14 +49,29 @@ void TForm1::btnManualClick() {
         return;
     }
     // The desktop may take seconds to start its viewer: the window keeps
-    // painting meanwhile and shows the busy cursor.
+    // painting meanwhile and shows the busy cursor. Its controls take no
+    // click until the viewer has started, so no second manual, language
+    // change or installation starts inside the wait.
     bool opened = false;
     {
         App().SetBusy(true);
-        struct NotBusy {
-            ui::Application& app;
-            ~NotBusy() { app.SetBusy(false); }
-        } notBusy{App()};
+        struct Waiting {
+            TForm1& form;
+            bool start = form.btnStart.Enabled();
+            bool manual = form.btnManual.Enabled();
+            bool languages = form.edtLanguages.Enabled();
+            Waiting(TForm1& f) : form(f) {
+                form.btnStart.SetEnabled(false);
+                form.btnManual.SetEnabled(false);
+                form.edtLanguages.SetEnabled(false);
+            }
+            ~Waiting() {
+                form.btnStart.SetEnabled(start);
+                form.btnManual.SetEnabled(manual);
+                form.edtLanguages.SetEnabled(languages);
+                form.App().SetBusy(false);
+            }
+        } waiting{*this};
         opened = m_shell.OpenDocument(manual, [this] { App().ProcessMessages(); });
     }
     if (opened) {

@@ -48,15 +48,20 @@ TEST_F(ManualTest, OpensTheManualOfTheRegionWithTheViewer) {
     // While the desktop starts its viewer the window shows the busy cursor
     // and keeps handling its events.
     std::vector<bool> busyWhileOpening;
+    std::vector<bool> clickableWhileOpening;
     int eventsBefore = 0;
     shell.whileOpening = [&] {
         busyWhileOpening.push_back(port.Busy());
+        clickableWhileOpening.push_back(w.btnStart.Enabled() || w.btnManual.Enabled() ||
+                                        w.edtLanguages.Enabled());
         eventsBefore = port.ProcessEventsCalls();
     };
     ui::Click(w, "btnManual");
     EXPECT_EQ(busyWhileOpening, std::vector<bool>{true});
+    EXPECT_EQ(clickableWhileOpening, std::vector<bool>{false}) << "no second click inside the wait";
     EXPECT_GT(port.ProcessEventsCalls(), eventsBefore);
     EXPECT_FALSE(port.Busy());
+    EXPECT_TRUE(w.btnStart.Enabled() && w.btnManual.Enabled() && w.edtLanguages.Enabled());
     w.edtLanguages.Choose(3); // French: the English manual
     ui::Click(w, "btnManual");
     ASSERT_EQ(shell.opened.size(), 2u);
