@@ -86,7 +86,10 @@
  * that name stays untouched), makes no further calls and returns
  * UNZ_CANCELLED. A C++ exception thrown by the callback stops the engine in
  * the same way and is thrown on by UnzDllExec once the engine has cleaned
- * up.
+ * up, where the caller's frames and the engine's unwind alike (Linux,
+ * 64-bit Windows). On 32-bit Windows every module carries its own unwinder
+ * and an exception thrown through the engine ends the program: a callback
+ * there returns -1 instead and raises its error after UnzDllExec.
  *
  * Result of UnzDllExec
  * --------------------

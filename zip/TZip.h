@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -166,7 +167,12 @@ public:
     // The engine's callback: acts on the report or question in `info` for
     // the component named there, handles pending window messages, and
     // returns -1 once the extraction is cancelled, else 0. The engine's
-    // calling convention (the standard one on 32-bit Windows).
+    // calling convention (the standard one on 32-bit Windows). An error
+    // raised while it acts never leaves it: no exception may cross the
+    // engine's C frames (on 32-bit Windows each module has its own unwinder,
+    // and one thrown through the other ends the program). It is kept, the
+    // engine is asked to stop (-1, and -1 to every later call, without
+    // acting), and Extract raises it again once the engine has returned.
     static std::int32_t UNZ_CALL EngineCallback(UnzCallbackInfo* info);
 
     // State of a running extraction; the counters keep their values until
@@ -195,6 +201,9 @@ public:
 
 private:
     struct FoundEndRecord;
+
+    // The error raised inside the running engine's callback, if any.
+    std::exception_ptr m_callbackError;
 
     void HandleEngineAction(UnzCallbackInfo& info);
     void AskForPassword(UnzCallbackInfo& info, const std::string& entry);

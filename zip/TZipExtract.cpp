@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <exception>
 #include <limits>
+#include <utility>
 
 #include "engine/UnzDll.h"
 #include "platform/DynamicLibrary.h"
@@ -199,6 +201,7 @@ std::int32_t TZip::Extract() {
     params.extractFolder = folder.c_str();
     params.check7 = 7;
 
+    m_callbackError = nullptr;
     if (ShowProgressDialog) {
         ProgressDialog = std::make_unique<TProgressForm>(m_app, *this, Cancelled);
         try {
@@ -213,18 +216,29 @@ std::int32_t TZip::Extract() {
     } else {
         result = TheEngine().exec(&params);
     }
+    if (m_callbackError) {
+        std::rethrow_exception(std::exchange(m_callbackError, nullptr));
+    }
     FileSpecs.clear();
     return result;
 }
 
 std::int32_t UNZ_CALL TZip::EngineCallback(UnzCallbackInfo* info) {
     TZip& zip = *static_cast<TZip*>(info->identity);
-    if (!zip.Cancelled) {
-        zip.HandleEngineAction(*info);
+    if (zip.m_callbackError) {
+        return -1;
     }
-    const bool cancelled = zip.Cancelled;
-    zip.m_app.ProcessMessages();
-    return cancelled ? -1 : 0;
+    try {
+        if (!zip.Cancelled) {
+            zip.HandleEngineAction(*info);
+        }
+        const bool cancelled = zip.Cancelled;
+        zip.m_app.ProcessMessages();
+        return cancelled ? -1 : 0;
+    } catch (...) {
+        zip.m_callbackError = std::current_exception();
+        return -1;
+    }
 }
 
 void TZip::HandleEngineAction(UnzCallbackInfo& info) {

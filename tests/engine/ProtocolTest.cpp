@@ -109,6 +109,9 @@ TEST_F(EngineProtocol, StopAtABeginLeavesTheEarlierEntries) {
 }
 
 TEST_F(EngineProtocol, ExceptionFromTheCallbackPassesOnAfterCleaningUp) {
+#if defined(_WIN32) && !defined(_WIN64)
+    GTEST_SKIP() << "on 32-bit Windows no exception crosses the engine's module";
+#endif
     m_run.stopWhen = [](const UnzCallbackInfo& info) -> int {
         if (info.action == UNZ_ACTION_PROGRESS) {
             throw std::runtime_error("handler failed");

@@ -197,22 +197,29 @@ TEST_F(Win32RegistryTest, KeysOpenWithTheAccessTheSystemGrants) {
     }
 }
 
-// A program that registered itself as a 32-bit program has its key in the
-// view 32-bit programs see (WOW6432Node); it is found there when the 64-bit
-// view lacks it, and the 64-bit view wins when both have it.
-TEST_F(Win32RegistryTest, KeysOfThe32BitViewAreFoundToo) {
-    const std::string path = m_path + "-32";
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
-                                KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    const std::string text = "C:\\Programs (x86)\\Gerrix\\";
-    ::RegSetValueExA(key, "AppDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                     static_cast<DWORD>(text.size() + 1));
-    ::RegCloseKey(key);
+// An installed program registers itself in the view of its own kind: on
+// 64-bit Windows the 64-bit view, or the one 32-bit programs see
+// (WOW6432Node). A key only in the other view than this program's own is
+// found there, and this program's own view wins when both have it.
+TEST_F(Win32RegistryTest, KeysOfTheOtherViewAreFoundToo) {
+    constexpr bool k32 = sizeof(void*) == 4;
+    const REGSAM own = k32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    const REGSAM other = k32 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+    const auto write = [](const std::string& path, REGSAM view, const std::string& text) {
+        HKEY key = nullptr;
+        ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
+                                    KEY_ALL_ACCESS | view, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        ::RegSetValueExA(key, "AppDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                         static_cast<DWORD>(text.size() + 1));
+        ::RegCloseKey(key);
+    };
+    const std::string path = m_path + "-other";
+    const std::string text = "C:\\Programs (other)\\Gerrix\\";
+    write(path, other, text);
     HKEY probe = nullptr;
-    const bool separateViews = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0,
-                                               KEY_READ | KEY_WOW64_64KEY, &probe) != ERROR_SUCCESS;
+    const bool separateViews =
+        ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | own, &probe) != ERROR_SUCCESS;
     if (probe != nullptr) {
         ::RegCloseKey(probe);
     }
@@ -220,20 +227,14 @@ TEST_F(Win32RegistryTest, KeysOfThe32BitViewAreFoundToo) {
     const auto registry = platform::MakeSystemRegistry();
     EXPECT_EQ(registry->OpenKey(path), KeyAccess::Full);
     EXPECT_EQ(registry->ReadString(path, "AppDir"), text);
-    EXPECT_TRUE(separateViews) << "the key was meant for the 32-bit view only";
+    EXPECT_TRUE(separateViews) << "the key was meant for the other view only";
 
-    const std::wstring own = L"64-bit";
-    SetText(L"AppDir", REG_SZ, own);
-    HKEY both = nullptr;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_path.c_str(), 0, nullptr, 0,
-                                KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &both, nullptr),
-              ERROR_SUCCESS);
-    ::RegSetValueExA(both, "AppDir", 0, REG_SZ, reinterpret_cast<const BYTE*>("32-bit"), 7);
-    ::RegCloseKey(both);
-    EXPECT_EQ(registry->ReadString(m_path, "AppDir"), "64-bit");
+    write(m_path, own, "own");
+    write(m_path, other, "other");
+    EXPECT_EQ(registry->ReadString(m_path, "AppDir"), "own");
 
-    ::RegDeleteKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), KEY_WOW64_32KEY, 0);
-    ::RegDeleteKeyExA(HKEY_LOCAL_MACHINE, m_path.c_str(), KEY_WOW64_32KEY, 0);
+    ::RegDeleteKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), other, 0);
+    ::RegDeleteKeyExA(HKEY_LOCAL_MACHINE, m_path.c_str(), other, 0);
 }
 
 // Wine keeps the access list of a key but does not check it, so there the

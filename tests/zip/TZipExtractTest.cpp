@@ -342,21 +342,31 @@ TEST(TZipExtractTest, EntryNameIsReadUpToTheEndOfTheTextField) {
     EXPECT_EQ(f.events, std::vector<std::string>{"begin " + std::string(512, 'n') + " 1 0 0"});
 }
 
+// The error does not travel through the engine: the callback asks it to stop
+// (-1 from then on, acting on nothing) and Extract raises the error once the
+// engine has returned.
 TEST(TZipExtractTest, ErrorOfAnEventHandlerRemovesTheDialogAndPassesOn) {
     for (bool dialog : {true, false}) {
         ExtractFixture f;
         f.OpenArchive();
         f.zip.ShowProgressDialog = dialog;
         f.zip.FileSpecs = {"*.txt"};
+        int calls = 0;
         f.zip.OnZEDProgressEvent = [&](ui::Component*, const std::string&, std::int32_t,
                                        std::int32_t) {
+            ++calls;
             EXPECT_EQ(f.zip.ProgressDialog != nullptr, dialog);
             throw ui::Exception("handler failed");
         };
         EXPECT_EQ(f.Run(kBatch), "handler failed");
+        EXPECT_EQ(calls, 1);
         EXPECT_EQ(f.zip.ProgressDialog, nullptr);
         EXPECT_EQ(f.zip.FileSpecs, std::vector<std::string>{"*.txt"});
-        EXPECT_EQ(f.fake.Replies().size(), 3u);
+        const auto& replies = f.fake.Replies();
+        ASSERT_EQ(replies.size(), kBatch.size());
+        for (std::size_t i = 0; i < replies.size(); ++i) {
+            EXPECT_EQ(replies[i].returned, i < 3 ? 0 : -1) << "reply " << i;
+        }
     }
 }
 
