@@ -9,7 +9,9 @@
 # with the trees the two archives were made from, TRANSLATION the file of
 # the language the wizard must choose from the locale (LANG) and write its
 # log in. The installed program is
-# registered in the prefix's registry for the run and removed afterwards;
+# registered in the prefix's registry for the run and removed afterwards, in
+# the view VG_E2E_REGISTRY_VIEW names: 64 (the default) or 32, the one 32-bit
+# programs see (a 32-bit installation on 64-bit Windows);
 # the extracted trees, the copied libraries and setup.log are compared with
 # what the medium holds.
 set -euo pipefail
@@ -21,8 +23,9 @@ source "$here/e2e_support.sh"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vg-e2e-XXXXXX")
 key='HKLM\SOFTWARE\Varnek\Gerrix\16.0SR1'
+view=${VG_E2E_REGISTRY_VIEW:-64}
 cleanup() {
-    "$wine_run" "$prefix" reg delete "$key" /f >/dev/null 2>&1 || true
+    "$wine_run" "$prefix" reg delete "$key" /f "/reg:$view" >/dev/null 2>&1 || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -39,7 +42,7 @@ reg_escape() { local p; p=$(windows_path "$1/"); printf '%s' "${p//\\/\\\\}"; }
 printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n@="Varnek Gerrix 16.0 SR1"\r\n\r\n[%s\\Setup]\r\n"AppDir"="%s"\r\n"EnvDir"="%s"\r\n"Version"="16.0"\r\n' \
     "${key/HKLM/HKEY_LOCAL_MACHINE}" "${key/HKLM/HKEY_LOCAL_MACHINE}" \
     "$(reg_escape "$app_dir")" "$(reg_escape "$env_dir")" >"$work/install.reg"
-"$wine_run" "$prefix" regedit /S "$(windows_path "$work/install.reg")"
+"$wine_run" "$prefix" reg import "$(windows_path "$work/install.reg")" "/reg:$view" >/dev/null
 
 VG_SYSTEM_DIR=$(windows_path "$target/system") \
     "$wine_run" "$prefix" "$driver" "$(windows_path "$medium/setup.exe")"
