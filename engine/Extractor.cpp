@@ -394,7 +394,9 @@ Extractor::Outcome Extractor::Unlock(const Entry& entry, std::uint64_t dataStart
             return Outcome::Stopped;
         }
         if (flag != 1) {
-            return Skip();
+            // No password given: the entry is left out, which is a failure
+            // of the extraction, not a choice like keeping an existing file.
+            return Refuse(shownName, "a password is needed");
         }
         if (attempt(text)) {
             m_options.passwords.push_back(text);

@@ -204,17 +204,20 @@ TEST_F(EnginePasswords, WrongPasswordIsAskedAgain) {
 TEST_F(EnginePasswords, ThreeWrongPasswordsRefuseTheEntry) {
     m_run.passwords = {"a", "b", "c", ""};
     m_run.Extract(Archive(), m_sandbox.Folder());
-    EXPECT_EQ(m_run.result, 1);
+    EXPECT_EQ(m_run.result, 2);
     EXPECT_EQ(PasswordNumbers(), (std::vector<int>{3, 2, 1, 3}));
-    EXPECT_EQ(m_run.Messages(), "\"one.txt\" was not extracted: the password is wrong\n");
+    EXPECT_EQ(m_run.Messages(), "\"one.txt\" was not extracted: the password is wrong\n"
+                                "\"two.txt\" was not extracted: a password is needed\n");
     EXPECT_TRUE(m_sandbox.Extracted().empty());
 }
 
-TEST_F(EnginePasswords, NoPasswordSkipsTheEntryQuietly) {
+// An entry whose password is not given is left out, and that is a failure
+// of the extraction: whoever reads its result learns the entry is missing.
+TEST_F(EnginePasswords, NoPasswordLeavesTheEntryOutAsAFailure) {
     m_run.passwords = {"", "secret"};
     m_run.Extract(Archive(), m_sandbox.Folder());
-    EXPECT_EQ(m_run.result, 0);
-    EXPECT_EQ(m_run.Count(UNZ_ACTION_MESSAGE), 0);
+    EXPECT_EQ(m_run.result, 1);
+    EXPECT_EQ(m_run.Messages(), "\"one.txt\" was not extracted: a password is needed\n");
     EXPECT_EQ(m_run.Count(UNZ_ACTION_SKIPPED), 1);
     EXPECT_EQ(m_sandbox.Extracted(), std::vector<std::string>{"two.txt"});
 }
