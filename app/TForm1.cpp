@@ -1,10 +1,14 @@
 #include "app/TForm1.h"
 
+#include <cstdio>
+
 #include "localization/TTranslator.h"
+#include "platform/Directory.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramFolder.h"
 #include "ui/Application.h"
 #include "ui/Exception.h"
+#include "ui/Text.h"
 
 namespace {
 
@@ -195,8 +199,35 @@ void TForm1::SaveLog() {
         contents += line;
         contents += "\r\n";
     }
+    std::string failures;
     std::string reason;
     if (!platform::WriteWholeFile(path, contents, reason)) {
-        throw ui::Exception("Cannot create file \"" + path + "\". " + reason);
+        failures = "Cannot create file \"" + path + "\". " + reason;
     }
+    if (!LogCopyPath.empty() &&
+        !(platform::CreateParentFolders(LogCopyPath, reason) &&
+          platform::WriteWholeFile(LogCopyPath, contents, reason))) {
+        failures += (failures.empty() ? "" : "\n");
+        failures += "Cannot create file \"" + LogCopyPath + "\". " + reason;
+    }
+    m_logSaveFailed = !failures.empty();
+    if (m_logSaveFailed) {
+        throw ui::Exception(failures);
+    }
+}
+
+void TForm1::LogAnswer(const std::string& question, ui::MsgResult answer) {
+    const std::string answerText = std::string(" [") + ui::AnswerName(answer) + "]";
+    AddLogLine(question.substr(0, question.find_first_of("\r\n")) + answerText);
+    std::fputs(("setup: " + ui::OneLine(question) + answerText + "\n").c_str(), stderr);
+}
+
+ExitCode TForm1::Outcome() const {
+    if (!m_runStarted || m_cancelledByUser) {
+        return ExitCode::CancelledByUser;
+    }
+    if (!m_runFinished || m_failureLines > 0 || m_logSaveFailed) {
+        return ExitCode::InstallationFailed;
+    }
+    return ExitCode::Success;
 }

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "app/ExitCode.h"
 #include "platform/Registry.h"
 #include "ui/Bevel.h"
 #include "ui/Button.h"
@@ -95,6 +96,10 @@ public:
     std::string AppDir;
     std::string EnvDir;
     std::string Version;
+    // Where SaveLog writes a second copy of the log (the "log" option), its
+    // folders made; empty for none. Absolute: the extraction changes the
+    // current folder.
+    std::string LogCopyPath;
 
     // One entry of the language list: the message key whose translation is
     // its text, and the region code it selects.
@@ -125,6 +130,10 @@ public:
     void FillLanguageList();
     // Selects the entry of `code` and enables Start when the code is set.
     void SelectLanguageEntry(const std::string& code);
+    // Chooses the language of region code `code` as a choice in the list
+    // does: selects its entry and runs the close-up. A code without an
+    // entry (or an empty list) chooses nothing, and Start stays disabled.
+    void ChooseLanguage(const std::string& code);
     // Reads "VG_Setup.ini" beside the program.
     void ReadSetupSettings();
     // The registry key of the target installation for RegisterVersion,
@@ -147,12 +156,25 @@ public:
     // Appends a line to the progress log ("- " + text; an empty text gives
     // an empty line) and shows it at once.
     void AddLogLine(const std::string& text);
+    // Writes an answer given in place of a person (a run without one) under
+    // the last line of the log: "- " + the question's first line + " [" +
+    // the answer + "]"; the whole question and the answer also go to
+    // standard error.
+    void LogAnswer(const std::string& question, ui::MsgResult answer);
     // Writes the progress log to AppDir + Version + "/setup.log" (UTF-8, CR LF
     // line ends), replacing that file; without an AppDir (no target was
-    // found) to "setup.log" in the folder for temporary files. Raises
-    // ui::Exception "Cannot create file "<path>". <reason>" when the file
-    // cannot be written.
+    // found) to "setup.log" in the folder for temporary files; and to
+    // LogCopyPath when it is set. Raises ui::Exception "Cannot create file
+    // "<path>". <reason>" (a line for each) when a file cannot be written,
+    // after trying both.
     void SaveLog();
+
+    // How the installation went, as the program's exit code tells it:
+    // cancelled by a person (the window closed before or during the run,
+    // Cancel in the copy window or the extraction dialog), failed (a
+    // failure line, a run that stopped on an error, the log not saved when
+    // it was last tried), else success.
+    ExitCode Outcome() const;
 
 private:
     void BuildLayout();
@@ -180,6 +202,12 @@ private:
     std::string m_programFolder;
     bool m_installing = false;
     bool m_closeRequested = false;
+    // What Outcome reads.
+    bool m_runStarted = false;
+    bool m_runFinished = false;
+    bool m_cancelledByUser = false;
+    bool m_logSaveFailed = false;
+    int m_failureLines = 0;
     // How the last lookup found the target's key.
     platform::KeyAccess m_targetAccess = platform::KeyAccess::NotFound;
 };

@@ -11,6 +11,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/SystemFolder.h"
 #include "ui/Application.h"
+#include "ui/Text.h"
 
 namespace {
 
@@ -36,6 +37,7 @@ void TForm1::btnStartClick() {
     Notebook1.NextPage();
     btnClose.Hide();
 
+    m_runStarted = true;
     const RunningFlag running(m_installing);
     if (!LookupTargetInstallation()) {
         // Nothing is copied without a target; the archives' failure lines
@@ -57,6 +59,7 @@ void TForm1::btnStartClick() {
     AddLogLine(m_translator.Translate("msgCloseInstallation"));
     btnFinish.SetCaption(m_translator.Translate("btnClose"));
     btnFinish.Show();
+    m_runFinished = true;
 }
 
 bool TForm1::CopyLibraries() {
@@ -77,29 +80,18 @@ bool TForm1::CopyLibraries() {
     if (m_fileIO.CopyFiles(libraries, systemFolder, false, m_translator.Translate("msgCopyZip"))) {
         return true;
     }
+    m_cancelledByUser = m_cancelledByUser || m_fileIO.LastCopyCancelled();
     AddFailureLines(m_translator.Translate("msgNotCopied") + " (" + libraries + ")",
                     m_fileIO.LastCopyError());
     return false;
 }
 
 void TForm1::AddFailureLines(const std::string& failure, const std::string& reason) {
+    ++m_failureLines;
     AddLogLine(failure);
     // The reason stays on one line of the log: the component's messages
     // carry line breaks.
-    std::string line;
-    for (std::size_t i = 0; i < reason.size(); ++i) {
-        if (reason[i] == '\r' || reason[i] == '\n') {
-            if (reason[i] == '\r' && i + 1 < reason.size() && reason[i + 1] == '\n') {
-                ++i;
-            }
-            if (!line.ends_with(' ')) {
-                line += ' ';
-            }
-        } else {
-            line += reason[i];
-        }
-    }
-    AddLogLine(line);
+    AddLogLine(ui::OneLine(reason));
 }
 
 std::string TForm1::UnknownFolderReason(const char* valueName) const {
@@ -156,12 +148,20 @@ std::optional<std::string> TForm1::UnpackArchive(const std::string& archive,
         return std::string("Unknown error.");
     }
     if (result == 0) {
+        // Nothing failed, but a disk prompt answered Cancel, an archive
+        // spread over several disks or a missing extraction folder left the
+        // archive unpacked: the box that said so is gone, the log keeps it.
+        if (!ZipFile.Declined.empty()) {
+            return ZipFile.Declined;
+        }
         return std::nullopt;
     }
     // A result other than 0: entries that failed (a full disk, a read-only
-    // folder, a damaged entry), an archive the engine could no longer read,
-    // or a stop. The engine's first message names the entry and the cause.
+    // folder, a damaged entry, an entry without its password), an archive
+    // the engine could no longer read, or a stop. The engine's first
+    // message names the entry and the cause.
     if (ZipFile.Cancelled) {
+        m_cancelledByUser = true;
         return std::string("The extraction was cancelled.");
     }
     if (!ZipFile.EngineMessages.empty()) {
@@ -178,6 +178,7 @@ bool TForm1::FormCloseQuery() {
     // as its Cancel button would; the run closes the window once the step
     // has returned, so nothing is left half written.
     m_closeRequested = true;
+    m_cancelledByUser = true;
     ZipFile.Cancelled = true;
     m_fileIO.CancelCopy();
     return false;

@@ -73,6 +73,18 @@ void TForm1::SelectLanguageEntry(const std::string& code) {
     }
 }
 
+void TForm1::ChooseLanguage(const std::string& code) {
+    int index = -1;
+    for (std::size_t i = 0; i < std::size(kLanguageEntries); ++i) {
+        if (code == kLanguageEntries[i].regionCode) {
+            index = LanguageEntryIndex[i];
+        }
+    }
+    if (index >= 0) {
+        edtLanguages.Choose(index);
+    }
+}
+
 void TForm1::edtLanguagesPropertiesCloseUp() {
     btnStart.SetEnabled(false);
     RegionCode.clear();

@@ -2,6 +2,7 @@
 // in the registry.
 
 #include "app/TForm1.h"
+#include "ui/Text.h"
 #include "localization/IniFile.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
@@ -23,15 +24,6 @@ constexpr const char* kSettingsSection = "ENVIROMENT";
 constexpr const char* kTargetKeyPrefix = "\\SOFTWARE\\Varnek\\Gerrix\\";
 constexpr const char* kTargetKeySuffix = "\\Setup";
 
-std::string UpperCaseAToZ(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return text;
-}
-
 } // namespace
 
 void TForm1::ReadSetupSettings() {
@@ -45,7 +37,7 @@ void TForm1::ReadSetupSettings() {
     if (!ini.HasSection(kSettingsSection)) {
         return;
     }
-    RegisterVersion = UpperCaseAToZ(ini.ReadString(kSettingsSection, "RegisterVersion"));
+    RegisterVersion = ui::UpperAscii(ini.ReadString(kSettingsSection, "RegisterVersion"));
     VersionZipName = ini.ReadString(kSettingsSection, "VersionZipName");
 }
 

@@ -63,6 +63,7 @@ int TIOClass::RunAndWait(const std::string& commandLine, int /*showMode*/) {
 bool TIOClass::CopyFiles(const std::string& source, const std::string& destination,
                          bool isDirectory, const std::string& progressTitle) {
     m_lastCopyError.clear();
+    m_lastCopyCancelled = false;
     if (!platform::DirectoryExists(destination)) {
         platform::CreateFolder(destination);
     }
@@ -99,6 +100,7 @@ bool TIOClass::CopyFiles(const std::string& source, const std::string& destinati
         const CopyItem& item = items[i];
         if (dialog.CancelRequested() || m_cancelRequested) {
             m_lastCopyError = "The copy was cancelled.";
+            m_lastCopyCancelled = true;
             ok = false;
             break;
         }
@@ -133,6 +135,7 @@ bool TIOClass::CopyFiles(const std::string& source, const std::string& destinati
             ok = false;
         } else if (outcome == platform::CopyOutcome::Cancelled) {
             m_lastCopyError = "The copy was cancelled.";
+            m_lastCopyCancelled = true;
             ok = false;
         }
     }

@@ -50,6 +50,9 @@ public:
     // text (nothing matched, the file that could not be copied and the
     // system's reason, a cancel); empty after a copy that succeeded.
     const std::string& LastCopyError() const { return m_lastCopyError; }
+    // Whether the last CopyFiles stopped because the user cancelled (its
+    // Cancel button, or CancelCopy).
+    bool LastCopyCancelled() const { return m_lastCopyCancelled; }
 
     // The texts the next copies show.
     void SetCopyTexts(const CopyTexts& texts) { m_copyTexts = texts; }
@@ -75,6 +78,7 @@ public:
 private:
     ui::Application& m_app;
     bool m_cancelRequested = false;
+    bool m_lastCopyCancelled = false;
     std::string m_lastCopyError;
     std::string m_lastRunError;
     CopyTexts m_copyTexts;

@@ -30,4 +30,8 @@ bool MatchesWildcard(std::string_view name, std::string_view mask);
 // exists already).
 bool CreateFolder(const std::string& path);
 
+// Makes every folder above the file `path` that does not exist yet. False
+// when one cannot be made; `reason` then names it.
+bool CreateParentFolders(const std::string& path, std::string& reason);
+
 } // namespace platform

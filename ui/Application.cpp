@@ -56,7 +56,7 @@ std::string ErrorBoxText(const std::string& message) {
 
 void Application::ShowException(const std::string& message) {
     try {
-        m_port.ShowMessageBox({ErrorBoxText(message), m_title, MsgButtons::Ok, MsgIcon::Error, 0});
+        m_port.ShowMessageBox({ErrorBoxText(message), m_title, MsgButtons::Ok, MsgIcon::Error, 0, {}});
     } catch (...) {
         // Nothing is left to report the failure of the error box itself to.
     }
@@ -64,8 +64,14 @@ void Application::ShowException(const std::string& message) {
 
 MsgResult Application::MessageBox(const std::string& text, const std::string& caption,
                                   MsgButtons buttons, MsgIcon icon, int defaultButton) {
-    return m_port.ShowMessageBox(
-        {text, caption.empty() ? m_title : caption, buttons, icon, defaultButton});
+    return MessageBox(MessageBoxRequest{text, caption, buttons, icon, defaultButton, {}});
+}
+
+MsgResult Application::MessageBox(MessageBoxRequest request) {
+    if (request.caption.empty()) {
+        request.caption = m_title;
+    }
+    return m_port.ShowMessageBox(request);
 }
 
 void Application::ProcessMessages() {

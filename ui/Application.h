@@ -48,6 +48,9 @@ public:
     // A modal message box captioned with `caption` (the title when empty).
     MsgResult MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons,
                          MsgIcon icon = MsgIcon::None, int defaultButton = 0);
+    // A modal message box as `request` describes it, captioned with the
+    // title when its caption is empty.
+    MsgResult MessageBox(MessageBoxRequest request);
     void ProcessMessages();
     // Shows the busy cursor over the program's windows while `busy` is set.
     void SetBusy(bool busy);

@@ -32,4 +32,22 @@ MsgResult ButtonAt(MsgButtons buttons, int position) {
     return MsgResult::Ok;
 }
 
+MsgResult AnswerWithoutPerson(const MessageBoxRequest& request) {
+    return request.answerWithoutPerson.value_or(ButtonAt(request.buttons, request.defaultButton));
+}
+
+const char* AnswerName(MsgResult answer) {
+    switch (answer) {
+    case MsgResult::Ok:
+        return "OK";
+    case MsgResult::Cancel:
+        return "Cancel";
+    case MsgResult::Yes:
+        return "Yes";
+    case MsgResult::No:
+        return "No";
+    }
+    return "OK";
+}
+
 } // namespace ui

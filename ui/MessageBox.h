@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace ui {
@@ -21,6 +22,10 @@ struct MessageBoxRequest {
     MsgIcon icon = MsgIcon::None;
     // Zero-based position of the default button among `buttons`.
     int defaultButton = 0;
+    // The answer when no person is there to give one (an unattended run);
+    // none means the default button. A box that asks for something only a
+    // person can do (insert a disk) names Cancel here.
+    std::optional<MsgResult> answerWithoutPerson;
 };
 
 // The answer of the button at `position` (zero-based) of `buttons`; the
@@ -28,5 +33,10 @@ struct MessageBoxRequest {
 MsgResult ButtonAt(MsgButtons buttons, int position);
 // How many buttons `buttons` shows.
 int ButtonCount(MsgButtons buttons);
+// The answer a box gets when nobody can answer it: its answerWithoutPerson,
+// else its default button.
+MsgResult AnswerWithoutPerson(const MessageBoxRequest& request);
+// The label of the button that gives `answer` ("OK", "Cancel", "Yes", "No").
+const char* AnswerName(MsgResult answer);
 
 } // namespace ui

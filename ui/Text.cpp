@@ -8,6 +8,14 @@ char FoldAscii(char c) {
 }
 } // namespace
 
+std::string UpperAscii(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) {
+        c = FoldAscii(c);
+    }
+    return upper;
+}
+
 bool SameText(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
@@ -53,6 +61,23 @@ std::string Trim(std::string_view text) {
         --end;
     }
     return std::string(text.substr(begin, end - begin));
+}
+
+std::string OneLine(std::string_view text) {
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+            if (!line.ends_with(' ')) {
+                line += ' ';
+            }
+        } else {
+            line += text[i];
+        }
+    }
+    return line;
 }
 
 } // namespace ui

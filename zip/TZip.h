@@ -10,6 +10,7 @@
 
 #include "engine/UnzDll.h"
 #include "ui/Component.h"
+#include "ui/MessageBox.h"
 #include "zipformat/NameDecoder.h"
 #include "zip/ZipException.h"
 #include "zip/ZipRecords.h"
@@ -123,6 +124,14 @@ public:
     // be extracted. Emptied when Extract starts.
     std::vector<std::string> EngineMessages;
 
+    // Why the current archive was not extracted although no error was
+    // raised, in the component's fixed English words: a disk prompt answered
+    // Cancel, an archive spread over several disks, an extraction folder
+    // that does not exist (each reported to the user by a message box
+    // alone). Empty otherwise. Emptied when a path is assigned and when
+    // Extract starts on an archive with entries.
+    std::string Declined;
+
     // The central directory of the current archive, in the order stored.
     const std::vector<TFileInfo>& Entries() const { return m_entries; }
     // The end record of the current archive.
@@ -201,6 +210,11 @@ public:
 
 private:
     struct FoundEndRecord;
+
+    // A prompt for a disk of a spanned archive: OK and Cancel, an
+    // information icon; a run without a person cancels it, as nobody can
+    // change the disk.
+    static ui::MessageBoxRequest DiskPrompt(std::string text);
 
     // The error raised inside the running engine's callback, if any.
     std::exception_ptr m_callbackError;

@@ -52,16 +52,23 @@ int TZip::SpanDiskNumber(const std::string& path) const {
     return std::stoi(digits);
 }
 
+ui::MessageBoxRequest TZip::DiskPrompt(std::string text) {
+    ui::MessageBoxRequest request{std::move(text), "", ui::MsgButtons::OkCancel,
+                                  ui::MsgIcon::Information, 0, {}};
+    request.answerWithoutPerson = ui::MsgResult::Cancel;
+    return request;
+}
+
 bool TZip::AskForDisk(const std::string& path, int disk) {
     if (SpanDiskNumber(path) == disk) {
         return true;
     }
     for (;;) {
-        const auto answer = m_app.MessageBox(
+        const auto answer = m_app.MessageBox(DiskPrompt(
             "Insert [ Disk " + std::to_string(disk) +
-                " ] of the Zip file into the floppy drive\nbefore pressing [ OK ] to continue ...",
-            "", ui::MsgButtons::OkCancel, ui::MsgIcon::Information);
+            " ] of the Zip file into the floppy drive\nbefore pressing [ OK ] to continue ..."));
         if (answer != ui::MsgResult::Ok) {
+            Declined = "Disk " + std::to_string(disk) + " of the Zip file was not inserted.";
             return false;
         }
         if (SpanDiskNumber(path) == disk) {

@@ -143,18 +143,19 @@ std::int32_t TZip::Extract() {
     if (m_entries.empty()) {
         return result;
     }
+    Declined.clear();
     const std::uint16_t thisDisk =
         static_cast<std::uint16_t>(m_eochInfo.EndRecord[4] | (m_eochInfo.EndRecord[5] << 8));
     if (thisDisk != 0) {
-        m_app.MessageBox("Cannot Add, Delete or Extract from a multiple disk Zip file...\n"
-                         "Merge this Zip file onto the hard disk before retrying.",
-                         "", ui::MsgButtons::Ok, ui::MsgIcon::Information);
+        Declined = "Cannot Add, Delete or Extract from a multiple disk Zip file...\n"
+                   "Merge this Zip file onto the hard disk before retrying.";
+        m_app.MessageBox(Declined, "", ui::MsgButtons::Ok, ui::MsgIcon::Information);
         return result;
     }
     if (!ExtractBaseFolder.empty() && !platform::DirectoryExists(ExtractBaseFolder)) {
-        m_app.MessageBox(ui::FormatText("Unable to extract files to:\n\"%s\"\nThis folder does not exist.",
-                                        ExtractBaseFolder),
-                         "", ui::MsgButtons::Ok, ui::MsgIcon::Information);
+        Declined = ui::FormatText("Unable to extract files to:\n\"%s\"\nThis folder does not exist.",
+                                  ExtractBaseFolder);
+        m_app.MessageBox(Declined, "", ui::MsgButtons::Ok, ui::MsgIcon::Information);
         return result;
     }
     if (!LoadEngine()) {

@@ -126,6 +126,7 @@ void TZip::SetArchiveFileName(const std::string& path) {
     m_eochInfo.EndRecordPosition = -1;
     m_entries = {};
     m_archiveFileName = path;
+    Declined.clear();
 
     if (!path.empty()) {
         if (!m_volumes.VolumeLabel(VolumeRoot(path))) {
@@ -161,12 +162,12 @@ void TZip::ReadDirectory() {
         if (disk == 0) {
             throw ZipException(NotAValidZip(m_archiveFileName));
         }
-        const auto answer = m_app.MessageBox(
+        const auto answer = m_app.MessageBox(DiskPrompt(
             "This is [ Disk " + std::to_string(disk) +
-                " ] of a multiple disk Zip file.\nInsert the last disk of the Zip file before "
-                "pressing [ OK ] to continue ...",
-            "", ui::MsgButtons::OkCancel, ui::MsgIcon::Information);
+            " ] of a multiple disk Zip file.\nInsert the last disk of the Zip file before "
+            "pressing [ OK ] to continue ..."));
         if (answer != ui::MsgResult::Ok) {
+            Declined = "The last disk of the Zip file was not inserted.";
             return;
         }
         OpenForReading(file);

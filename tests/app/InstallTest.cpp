@@ -1,84 +1,16 @@
-#include <cstdlib>
 #include <map>
 
 #include <gtest/gtest.h>
 
-#include "../support/Environment.h"
-#include "../support/StoredZip.h"
-
-#include "WizardFixture.h"
-#include "platform/SystemFolder.h"
+#include "InstallFixture.h"
 #include "zip/TProgressForm.h"
 
+using testing_support::InstallTest;
+using testing_support::kLibrary;
 using testing_support::ReadBytes;
 using testing_support::TempFolder;
-using testing_support::WizardFixture;
 
 namespace {
-
-// The ending of the library files the wizard copies: ".so", ".dll".
-const std::string kLibrary = std::string(platform::LibraryFilePattern()).substr(1);
-
-// A medium with libraries and both archives, a target installation in the
-// registry and a system folder, all in temporary folders.
-class InstallTest : public WizardFixture {
-protected:
-    TempFolder target;
-    std::string oldSystemDir;
-
-    void SetUp() override {
-        WizardFixture::SetUp();
-        const char* old = std::getenv("VG_SYSTEM_DIR");
-        oldSystemDir = old != nullptr ? old : "";
-        testing_support::SetEnv("VG_SYSTEM_DIR", (target / "system").c_str());
-        medium.Write("VG_Setup.ini", "[ENVIROMENT]\r\nRegisterVersion=16.0\r\nVersionZipName=Data\r\n");
-        medium.Write("vgone" + kLibrary, "library one");
-        medium.Write("vgtwo" + kLibrary, "library two");
-        Archive("Data.zip", {{"16.0/codes/part-1.xml", "<code/>"}, {"16.0/readme.txt", "version data"}});
-        Archive("environments.zip", {{"Default/settings.ini", "[Environment]"}, {"Steel/LC1.xml", "<lc/>"}});
-        std::filesystem::create_directories(target / "env/16.0/environments");
-        std::filesystem::create_directories(target / "app/16.0");
-        Registry("\"AppDir\"=\"" + RegString(target / "app/") + "\"\r\n\"EnvDir\"=\"" + RegString(target / "env/") +
-                 "\"\r\n\"Version\"=\"16.0\"\r\n");
-    }
-    void TearDown() override {
-        testing_support::SetEnv("VG_SYSTEM_DIR", oldSystemDir.c_str());
-        std::filesystem::current_path(std::filesystem::temp_directory_path());
-        WizardFixture::TearDown();
-    }
-
-    // Packs the files with Info-ZIP's zip, as the medium's archives are made;
-    // on Windows, which has no zip command, as a stored archive.
-    void Archive(const std::string& name, const std::vector<std::pair<std::string, std::string>>& files) {
-#ifdef _WIN32
-        medium.Write(name, testing_support::StoredZip(files));
-        return;
-#endif
-        TempFolder content;
-        for (const auto& [path, text] : files) {
-            content.Write(path, text);
-        }
-        std::filesystem::remove(medium / name);
-        const std::string command =
-            "cd '" + content.Path() + "' && zip -q -r -X '" + (medium / name) + "' .";
-        ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    }
-    // A folder as a registry file's string holds it.
-    static std::string RegString(const std::string& text) {
-        std::string out;
-        for (char c : text) {
-            out += c == '\\' ? std::string("\\\\") : std::string(1, c);
-        }
-        return out;
-    }
-    void Registry(const std::string& values) {
-        registry = platform::RegistryFile::FromBytes(
-            "Windows Registry Editor Version 5.00\r\n\r\n"
-            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Varnek\\Gerrix\\16.0\\Setup]\r\n" + values, true);
-    }
-    std::string T(const char* key) const { return translator.Translate(key); }
-    std::vector<std::string> Log() const { return form->memoVoortgang.Lines(); }
-};
 
 TEST_F(InstallTest, FullRunCopiesUnpacksAndLogsEveryStep) {
     TForm1& w = Create();
@@ -107,6 +39,7 @@ TEST_F(InstallTest, FullRunCopiesUnpacksAndLogsEveryStep) {
         saved += line + "\r\n";
     }
     EXPECT_EQ(ReadBytes(target / "app/16.0/setup.log"), saved);
+    EXPECT_EQ(w.Outcome(), ExitCode::Success);
 }
 
 // Without a known target folder an archive is not unpacked, and the log
@@ -281,16 +214,22 @@ TEST_F(InstallTest, ArchiveThatCannotBeCreatedIsAFailureAndTheRunGoesOn) {
     EXPECT_EQ(ReadBytes(target / "env/16.0/environments/Default/settings.ini"), "[Environment]");
 }
 
-TEST_F(InstallTest, AMissingExtractionFolderIsOnlyABox) {
+// The box is gone once answered; the log keeps that nothing was unpacked,
+// and the run does not count as complete.
+TEST_F(InstallTest, AMissingExtractionFolderIsABoxAndAFailureLine) {
     std::filesystem::remove_all(target / "env/16.0/environments");
     TForm1& second = Create();
     port.Answer(ui::MsgResult::Ok);
     ui::Click(second, "btnStart");
+    const std::string box = "Unable to extract files to:\n\"" + target / "env/16.0/environments/" +
+                            "\"\nThis folder does not exist.";
     ASSERT_EQ(port.Boxes().size(), 1u);
-    EXPECT_EQ(port.Boxes()[0].request.text, "Unable to extract files to:\n\"" +
-                                                target / "env/16.0/environments/" +
-                                                "\"\nThis folder does not exist.");
-    EXPECT_EQ(Log().size(), 7u) << "no failure line";
+    EXPECT_EQ(port.Boxes()[0].request.text, box);
+    ASSERT_EQ(Log().size(), 9u);
+    EXPECT_EQ(Log()[5], "- " + T("msgNotCopied") + "(" + medium / "environments.zip)");
+    EXPECT_EQ(Log()[6], "- Unable to extract files to: \"" + target / "env/16.0/environments/" +
+                            "\" This folder does not exist.");
+    EXPECT_EQ(second.Outcome(), ExitCode::InstallationFailed);
 }
 
 TEST_F(InstallTest, ValueThatIsNoStringStopsTheRunWithoutFinish) {
@@ -304,6 +243,7 @@ TEST_F(InstallTest, ValueThatIsNoStringStopsTheRunWithoutFinish) {
     EXPECT_FALSE(w.btnFinish.Visible());
     EXPECT_FALSE(w.btnClose.Visible());
     EXPECT_TRUE(Log().empty());
+    EXPECT_EQ(w.Outcome(), ExitCode::InstallationFailed);
 }
 
 TEST_F(InstallTest, ClosingTheWindowDuringExtractionStopsItAndEndsTheProgram) {
@@ -325,6 +265,7 @@ TEST_F(InstallTest, ClosingTheWindowDuringExtractionStopsItAndEndsTheProgram) {
     EXPECT_TRUE(w.Closed());
     EXPECT_TRUE(port.TerminateRequested());
     EXPECT_FALSE(w.btnFinish.Visible());
+    EXPECT_EQ(w.Outcome(), ExitCode::CancelledByUser);
     EXPECT_EQ(ReadBytes(target / "app/16.0/readme.txt"), "old version data");
     for (const auto& entry : std::filesystem::recursive_directory_iterator(target / "app")) {
         const std::string name = entry.path().filename().string();

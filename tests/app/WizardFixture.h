@@ -15,6 +15,7 @@
 #include "platform/Shell.h"
 #include "platform/Volumes.h"
 #include "ui/Application.h"
+#include "ui/UnattendedUiPort.h"
 #include "ui/scripted/ScriptedUiPort.h"
 
 namespace testing_support {
@@ -59,7 +60,6 @@ protected:
     TIOClass fileIO{app};
     // HKEY_LOCAL_MACHINE as an export file; tests replace it before Create().
     platform::RegistryFile registry = platform::RegistryFile::FromBytes("", true);
-    std::unique_ptr<TForm1> form;
 
     void SetUp() override {
         std::filesystem::copy(VG_DEMO_TRANS_DIR, medium / "trans",
@@ -68,6 +68,28 @@ protected:
     void TearDown() override {
         EXPECT_EQ(port.Unanswered(), 0) << "a message box or question had no scripted answer";
         EXPECT_EQ(port.AnswersLeft(), 0u) << "scripted answers were not asked for";
+    }
+
+    // A run without a person on the same scripted screen: the unattended
+    // port answers every box and query, which never reach `port`.
+    ui::UnattendedUiPort noPerson{&port};
+    ui::Application unattendedApp{noPerson, kApplicationTitle};
+    TIOClass unattendedFileIO{unattendedApp};
+    // Made last, so it goes first.
+    std::unique_ptr<TForm1> form;
+
+    // Makes the window of a run without a person, its answers logged as the
+    // program logs them; RunSetup creates it.
+    TForm1& MakeUnattended(const std::string& abbreviation = "ENU") {
+        locale.abbreviation = abbreviation;
+        form = std::make_unique<TForm1>(
+            unattendedApp,
+            WizardServices{translator, unattendedFileIO, locale, registry, shell, volumes, 437, 1252},
+            medium.Path());
+        noPerson.OnAnswered = [this](const std::string& question, ui::MsgResult answer) {
+            form->LogAnswer(question, answer);
+        };
+        return *form;
     }
 
     // Makes the window and runs its creation handler, as the program does.

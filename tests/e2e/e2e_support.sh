@@ -15,6 +15,49 @@ text() {
     ' "$translation"
 }
 
+# Wine shows the Linux file system as drive Z:.
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+# target_registry FILE APP_DIR ENV_DIR [windows]: writes a registry export
+# that registers the installed program under version 16.0SR1, Version
+# "16.0", with its two folders (a closing separator added); with "windows"
+# the folders as Wine shows them.
+target_registry() {
+    local app=$2/ env=$3/
+    if [[ ${4:-} == windows ]]; then
+        app=$(windows_path "$app")
+        env=$(windows_path "$env")
+    fi
+    local key='HKEY_LOCAL_MACHINE\SOFTWARE\Varnek\Gerrix\16.0SR1'
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n@="Varnek Gerrix 16.0 SR1"\r\n\r\n[%s\\Setup]\r\n"AppDir"="%s"\r\n"EnvDir"="%s"\r\n"Version"="16.0"\r\n' \
+        "$key" "$key" "${app//\\/\\\\}" "${env//\\/\\\\}" >"$1"
+}
+
+# work_on_copy MEDIUM: copies MEDIUM to $work/medium, where a test may
+# change it, and lays out an empty target machine in $work/target (system
+# folder, the installed program's folders); sets medium, target, app_dir and
+# env_dir.
+work_on_copy() {
+    cp -r "$1" "$work/medium"
+    medium="$work/medium"
+    target="$work/target"
+    app_dir="$target/Programs/Varnek/Gerrix"
+    env_dir="$target/Data/Varnek/Environments"
+    mkdir -p "$target/system" "$app_dir/16.0" "$env_dir/16.0/environments"
+}
+
+# expect_installed CONTENT: the trees the two archives were made from (in
+# CONTENT) are unpacked into $app_dir and the environments folder, and
+# every library of the Windows medium is copied into the system folder.
+expect_installed() {
+    diff -r "$1/version" "$app_dir" -x setup.log || fail "version data differs"
+    diff -r "$1/environments" "$env_dir/16.0/environments" || fail "environments differ"
+    for library in "$medium"/*.dll; do
+        cmp -s "$library" "$target/system/$(basename "$library")" ||
+            fail "library $(basename "$library") not copied"
+    done
+}
+
 # expect_log FILE LINE...: the saved log holds exactly these lines, each
 # ended by CR LF.
 expect_log() {
@@ -46,6 +89,63 @@ at = data.rfind(b"PK\x05\x06")
 data[at + 6:at + 8] = (1).to_bytes(2, "little")
 open(path, "wb").write(bytes(data))
 PY
+}
+
+# This file, for the scripts that run under xvfb-run and source it again.
+e2e_support=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/e2e_support.sh
+
+# wait_for_window PID: prints the X window of the process once it is shown
+# (up to 30 s); fails and ends the process when none is.
+wait_for_window() {
+    local window=""
+    for _ in $(seq 300); do
+        window=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -n 1)
+        [[ -n "$window" ]] && break
+        sleep 0.1
+    done
+    if [[ -z "$window" ]]; then
+        echo "The wizard window did not appear." >&2
+        kill "$1"
+        return 1
+    fi
+    echo "$window"
+}
+
+# click_through MEDIUM [OPTION...]: runs the Linux wizard of MEDIUM in a real
+# window under Xvfb, clicked with xdotool: Start, then Finish once the run
+# has ended; the program must end by itself after Finish. The wizard gets
+# the caller's environment (VG_REGISTRY_FILE, VG_SYSTEM_DIR, TMPDIR, LANG).
+click_through() {
+    xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" bash -c '
+        set -u
+        source "$1"
+        medium=$2
+        shift 2
+        "$medium/setup" "$@" &
+        pid=$!
+        window=$(wait_for_window "$pid") || exit 1
+        sleep 0.5
+        # Places are client coordinates of the window at 96 dpi: Start,
+        # then Finish on the button bar, clicked until the run has shown it
+        # and the program has ended (before, the click lands on the bar).
+        xdotool mousemove --window "$window" 355 307 click 1
+        for _ in $(seq 120); do
+            sleep 0.5
+            kill -0 "$pid" 2>/dev/null || { wait "$pid"; exit 0; }
+            xdotool mousemove --window "$window" 549 346 click 1 2>/dev/null
+        done
+        echo "The wizard did not end after Finish." >&2
+        kill "$pid"
+        exit 1
+    ' -- "$e2e_support" "$@"
+}
+
+# expect_exit CODE WHAT COMMAND...: runs COMMAND, which must end with CODE.
+expect_exit() {
+    local expected=$1 what=$2 code=0
+    shift 2
+    "$@" || code=$?
+    [[ $code -eq $expected ]] || fail "$what: exit code $code, expected $expected"
 }
 
 finish() {

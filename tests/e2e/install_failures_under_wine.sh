@@ -25,18 +25,14 @@ cleanup() {
 trap cleanup EXIT
 "$wine_run" "$prefix" reg delete "$key" /f >/dev/null 2>&1 || true
 
-# Wine shows the Linux file system as drive Z:.
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
-
-cp -r "$medium" "$work/medium"
-medium="$work/medium"
-target="$work/target"
-app_dir="$target/Programs/Varnek/Gerrix"
-env_dir="$target/Data/Varnek/Environments"
-mkdir -p "$target/system" "$app_dir/16.0" "$env_dir/16.0/environments"
+work_on_copy "$medium"
+# Clicks through a run that must fail: the wizard ends with 1603.
 run_wizard() {
-    VG_SYSTEM_DIR=$(windows_path "$target/system") \
-        "$wine_run" "$prefix" "$driver" "$(windows_path "$medium/setup.exe")"
+    local said
+    said=$(VG_SYSTEM_DIR=$(windows_path "$target/system") \
+        "$wine_run" "$prefix" "$driver" "$(windows_path "$medium/setup.exe")" | tr -d '\r')
+    echo "$said"
+    [[ "$said" == *"the wizard ended with 1603"* ]]
 }
 m=$(windows_path "$medium")
 
@@ -54,9 +50,7 @@ expect_log "$temp/setup.log" \
 rm -f "$temp/setup.log"
 
 # 2. Two damaged archives.
-reg_escape() { local p; p=$(windows_path "$1/"); printf '%s' "${p//\\/\\\\}"; }
-printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s\\Setup]\r\n"AppDir"="%s"\r\n"EnvDir"="%s"\r\n"Version"="16.0"\r\n' \
-    "${key/HKLM/HKEY_LOCAL_MACHINE}" "$(reg_escape "$app_dir")" "$(reg_escape "$env_dir")" >"$work/install.reg"
+target_registry "$work/install.reg" "$app_dir" "$env_dir" windows
 "$wine_run" "$prefix" regedit /S "$(windows_path "$work/install.reg")"
 printf 'this is no zip archive\n' >"$medium/Gerrix_16.0_data.zip"
 end_record_names_other_disk "$medium/environments.zip"

@@ -30,29 +30,19 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Wine shows the Linux file system as drive Z:.
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
-
 target="$work/target"
 app_dir="$target/Programs/Varnek/Gerrix"
 env_dir="$target/Data/Varnek/Environments"
 mkdir -p "$target/system" "$app_dir/16.0" "$env_dir/16.0/environments"
 
-reg_escape() { local p; p=$(windows_path "$1/"); printf '%s' "${p//\\/\\\\}"; }
-printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n@="Varnek Gerrix 16.0 SR1"\r\n\r\n[%s\\Setup]\r\n"AppDir"="%s"\r\n"EnvDir"="%s"\r\n"Version"="16.0"\r\n' \
-    "${key/HKLM/HKEY_LOCAL_MACHINE}" "${key/HKLM/HKEY_LOCAL_MACHINE}" \
-    "$(reg_escape "$app_dir")" "$(reg_escape "$env_dir")" >"$work/install.reg"
+target_registry "$work/install.reg" "$app_dir" "$env_dir" windows
 "$wine_run" "$prefix" reg import "$(windows_path "$work/install.reg")" "/reg:$view" >/dev/null
 
-VG_SYSTEM_DIR=$(windows_path "$target/system") \
-    "$wine_run" "$prefix" "$driver" "$(windows_path "$medium/setup.exe")"
+said=$(VG_SYSTEM_DIR=$(windows_path "$target/system") \
+    "$wine_run" "$prefix" "$driver" "$(windows_path "$medium/setup.exe")" | tr -d '\r')
+[[ "$said" == *"the wizard ended with 0"* ]] || fail "the clicked run: $said"
 
-diff -r "$content/version" "$app_dir" -x setup.log || fail "version data differs"
-diff -r "$content/environments" "$env_dir/16.0/environments" || fail "environments differ"
-for library in "$medium"/*.dll; do
-    cmp -s "$library" "$target/system/$(basename "$library")" ||
-        fail "library $(basename "$library") not copied"
-done
+expect_installed "$content"
 
 expect_log "$app_dir/16.0/setup.log" \
     "- $(windows_path "$app_dir/")" \

@@ -434,19 +434,19 @@ ui::MessageBoxRequest BoxFor(const Step& question) {
     if (question.action == UNZ_ACTION_PASSWORD) {
         return {"No password was entered so the file will not be extracted...\n"
                 "Do you wish to continue extracting other files?",
-                kTitle, MsgButtons::YesNo, MsgIcon::Question, 0};
+                kTitle, MsgButtons::YesNo, MsgIcon::Question, 0, {}};
     }
     if (question.action == UNZ_ACTION_DAMAGED) {
         return {name + " may be corrupted (CRC error).\nExtract this file anyway? ...", kTitle,
-                MsgButtons::YesNoCancel, MsgIcon::Question, 1};
+                MsgButtons::YesNoCancel, MsgIcon::Question, 1, {}};
     }
     if ((question.flag & 1) != 0) {
         return {name + " is older than the zipped file.\nOverwrite this file? ...", kTitle,
-                MsgButtons::YesNoCancel, MsgIcon::Information, 0};
+                MsgButtons::YesNoCancel, MsgIcon::Information, 0, {}};
     }
     return {name + " is the same age or newer than the zipped file.\n"
                    "Do you really want to overwrite this file? ...",
-            kTitle, MsgButtons::YesNoCancel, MsgIcon::Error, 1};
+            kTitle, MsgButtons::YesNoCancel, MsgIcon::Error, 1, {}};
 }
 
 struct QuestionRow {

@@ -76,6 +76,27 @@ TEST(TZipSpanTest, FirstDiskAsksForTheLastAndCancelEndsQuietly) {
     EXPECT_EQ(f.contentsChanged, 1);
 }
 
+// Nobody can change a disk in a run without a person: the prompts ask to be
+// cancelled then, not answered OK (their default) forever, and the archive
+// says why it was not read, for the log.
+TEST(TZipSpanTest, DiskPromptsNobodyAnswersAreCancelledAndSaySo) {
+    SpanFixture f;
+    f.Insert("PKBACK# 001", MakeArchive({Named("a.txt")}).front);
+
+    EXPECT_EQ(f.Open(f.path), std::nullopt);
+    EXPECT_EQ(f.zip.Declined, "The last disk of the Zip file was not inserted.");
+    EXPECT_FALSE(f.zip.AskForDisk(f.path, 2));
+    EXPECT_EQ(f.zip.Declined, "Disk 2 of the Zip file was not inserted.");
+
+    ASSERT_EQ(f.BoxTexts(), (std::vector<std::string>{LastDiskPrompt(1), InsertPrompt(2)}));
+    for (const auto& box : f.port.Boxes()) {
+        EXPECT_EQ(ui::AnswerWithoutPerson(box.request), ui::MsgResult::Cancel);
+    }
+    f.Insert("PKBACK# 001", MakeArchive({Named("a.txt")}).Bytes());
+    EXPECT_EQ(f.Open(f.path), std::nullopt);
+    EXPECT_TRUE(f.zip.Declined.empty()) << "a new path starts without a reason";
+}
+
 TEST(TZipSpanTest, LastDiskInsertedAtThePromptIsRead) {
     SpanFixture f;
     f.Insert("PKBACK# 001", MakeArchive({Named("a.txt")}).front);

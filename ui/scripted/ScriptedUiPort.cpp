@@ -67,7 +67,7 @@ void ScriptedUiPort::Unrealize(Form& form) {
 }
 
 MsgResult ScriptedUiPort::ShowMessageBox(const MessageBoxRequest& request) {
-    ShownBox shown{request, ButtonAt(request.buttons, request.defaultButton), false};
+    ShownBox shown{request, AnswerWithoutPerson(request), false};
     if (!m_answers.empty()) {
         shown.answer = m_answers.front();
         shown.scripted = true;

@@ -25,7 +25,9 @@ public:
     struct ShownBox {
         MessageBoxRequest request;
         MsgResult answer;
-        bool scripted; // false when no answer was queued: the default button answered
+        // False when no answer was queued: answered as a run without a person
+        // answers it (AnswerWithoutPerson).
+        bool scripted;
     };
     struct ShownQuery {
         std::string caption;
