@@ -11,6 +11,7 @@
 #include "app/TForm1.h"
 #include "fileio/TIOClass.h"
 #include "localization/TTranslator.h"
+#include "platform/DynamicLibrary.h"
 #include "platform/Locale.h"
 #include "platform/LocaleCodePage.h"
 #include "platform/ProgramFolder.h"
@@ -26,6 +27,9 @@
 TTranslator Translator{platform::ProgramFolder()};
 
 int main(int argc, char** argv) {
+    // Before anything loads a library by name: the program runs elevated
+    // from folders nobody controls.
+    platform::RestrictLibrarySearch();
     const ParsedCommandLine line =
         ParseSetupOptions(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
     const SetupOptions& options = line.options;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -34,5 +35,25 @@ private:
 // The file name of the unzip engine on this platform: "UnzDll.so" on Linux,
 // "UnzDll.dll" on Windows.
 const char* EngineLibraryName();
+
+// Where the program looks for the unzip engine, in this order. Windows: by
+// full path in the program's folder, then in the system folder (where the
+// installation copies it); never the current folder (the extraction makes
+// it the folder being written) nor the folders on PATH, where a file of
+// that name would run with the program's rights. Linux: the bare name,
+// which the dynamic loader looks for along the program's run path (its own
+// folder) and in the system's library folders, never the current folder.
+std::vector<std::string> EngineLibraryPaths();
+
+// Restricts the libraries the process loads by bare name (its own later
+// loads and those the system makes for it, such as the themes and the
+// window manager's helpers) to the system folder: the program's own folder,
+// perhaps a downloads folder full of other files, is no longer searched.
+// Called first thing in main, before any window. Windows: the default
+// search becomes the system folder (SetDefaultDllDirectories), or where
+// that call is missing, the current folder leaves the search
+// (SetDllDirectory ""). Linux: nothing to do, the loader never searches
+// the program's folder by itself.
+void RestrictLibrarySearch();
 
 } // namespace platform

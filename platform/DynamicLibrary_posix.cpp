@@ -35,4 +35,10 @@ const char* EngineLibraryName() {
     return "UnzDll.so";
 }
 
+std::vector<std::string> EngineLibraryPaths() {
+    return {EngineLibraryName()};
+}
+
+void RestrictLibrarySearch() {}
+
 } // namespace platform

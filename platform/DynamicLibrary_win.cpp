@@ -1,5 +1,7 @@
 #include "platform/DynamicLibrary.h"
 
+#include "platform/ProgramFolder.h"
+#include "platform/SystemFolder.h"
 #include "platform/Win32Text.h"
 
 #include <windows.h>
@@ -51,6 +53,24 @@ void* DynamicLibrary::Symbol(const char* name) const {
 
 const char* EngineLibraryName() {
     return "UnzDll.dll";
+}
+
+std::vector<std::string> EngineLibraryPaths() {
+    const std::string name = std::string("\\") + EngineLibraryName();
+    return {ProgramFolder() + name, SystemFolder() + name};
+}
+
+void RestrictLibrarySearch() {
+    // Windows 8 and later, and 7 with its update KB2533623, have the call;
+    // it is looked up so that the program still starts without it.
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"),
+                                                 "SetDefaultDllDirectories")));
+    if (setDefault != nullptr && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        return;
+    }
+    ::SetDllDirectoryW(L"");
 }
 
 } // namespace platform

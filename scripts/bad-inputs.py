@@ -1154,10 +1154,29 @@ def main():
                       ini_rows)
     document += "\n\n## Registry export files\n\n" + REG_INTRO + "\n\n"
     document += table(["Input", "What it carries", "This product (registry file reader)"], reg_rows)
-    document += "\n"
+    document += "\n\n" + LIBRARY_SECTION
     with open(args.out, "w", encoding="utf-8") as f:
         f.write(document)
     print(f"bad-inputs: wrote {args.out}", file=sys.stderr)
+
+
+# Written as it stands: the library search is tested under Wine, not here.
+LIBRARY_SECTION = """## Planted libraries (Windows)
+
+Not a file the setup reads but one it could be made to run: the Windows
+setup runs as administrator from folders nobody controls. The test
+`tests/e2e/library_search_under_wine.sh` plants a library that leaves a
+marker file when it is loaded, under these names:
+
+| Where it is planted | Names | Wine without the wizard's restriction | The wizard |
+|---|---|---|---|
+| beside the program (a downloads folder) | `dwmapi.dll`, `cryptbase.dll`, `propsys.dll`, `userenv.dll` | loaded by a program that asks for them by name | never loaded: before anything else the program restricts the search by name to the system folder (`SetDefaultDllDirectories`, or `SetDllDirectory("")`), in `setup.exe` and `vg-medium-check.exe`; a whole installation, quiet and passive, leaves no marker |
+| a folder on `PATH`, the extraction folders, on a medium without its engine | `UnzDll.dll` | loaded by a bare-name load from the extraction folder | never loaded: the engine is loaded by full path from the program's folder, then the system folder; the archives fail with "Unable to load "UnzDll.dll"." and an engine in the system folder is used |
+
+Wine takes `version.dll` and `uxtheme.dll`, which Windows also looks for
+beside a program, from its own built-in copies whatever lies there, so
+under Wine they cannot show the difference and are not among the names.
+"""
 
 
 INTRO = """# Bad inputs beside the peers

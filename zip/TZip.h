@@ -60,8 +60,9 @@ struct TZipServices {
     // Code page of entry names that are not UTF-8 and not in the OEM code
     // page (platform::SystemAnsiCodePage()).
     int ansiCodePage;
-    // File name of the unzip engine, loaded by that bare name through the
-    // platform's library search (platform::EngineLibraryName()).
+    // Path of the unzip engine; empty: the engine of this program, looked
+    // for where platform::EngineLibraryPaths() says, and named in messages
+    // by platform::EngineLibraryName().
     std::string engineName;
 };
 
@@ -167,8 +168,9 @@ public:
     std::int32_t Extract();
 
     // Loads the engine (one per process, shared by every component) unless
-    // it is loaded; false when it cannot be loaded or lacks an entry point.
-    // Raises ZipException for an engine older than 160 (then unloaded).
+    // it is loaded: the first of its places that holds a library with both
+    // entry points. False when none does. Raises ZipException for an engine
+    // older than 160 (then unloaded).
     bool LoadEngine();
     // Unloads the engine if it is loaded.
     static void UnloadEngine();
@@ -240,7 +242,9 @@ private:
     bool OnRemovableDrive(const std::string& path) const;
 
     ui::Application& m_app;
+    // How messages name the engine, and where it is looked for, in order.
     std::string m_engineName;
+    std::vector<std::string> m_enginePaths;
     const platform::Volumes& m_volumes;
     zipformat::NameDecoder m_names;
     std::string m_archiveFileName;

@@ -101,13 +101,19 @@ bool TZip::LoadEngine() {
     if (engine.library.Loaded()) {
         return true;
     }
-    if (!engine.library.Load(m_engineName)) {
-        return false;
-    }
-    engine.getVersion = reinterpret_cast<GetVersionFunction>(engine.library.Symbol("GetUnzDllVersion"));
-    engine.exec = reinterpret_cast<ExecFunction>(engine.library.Symbol("UnzDllExec"));
-    if (engine.getVersion == nullptr || engine.exec == nullptr) {
+    for (const std::string& path : m_enginePaths) {
+        if (!engine.library.Load(path)) {
+            continue;
+        }
+        engine.getVersion =
+            reinterpret_cast<GetVersionFunction>(engine.library.Symbol("GetUnzDllVersion"));
+        engine.exec = reinterpret_cast<ExecFunction>(engine.library.Symbol("UnzDllExec"));
+        if (engine.getVersion != nullptr && engine.exec != nullptr) {
+            break;
+        }
         UnloadEngine();
+    }
+    if (!engine.library.Loaded()) {
         return false;
     }
     if (engine.getVersion() < kOldestEngine) {
