@@ -10,7 +10,8 @@
 
 namespace {
 
-constexpr std::uint32_t kEngineVersion = 160;
+// The build gives the number (the engine's file version says the same).
+constexpr std::uint32_t kEngineVersion = VG_ENGINE_VERSION;
 
 // Cuts UTF-8 text to fit the record's 512 bytes with the terminating zero,
 // without splitting a character.

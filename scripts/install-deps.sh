@@ -21,7 +21,7 @@ for group in "$@"; do
         test) add libgtest-dev libgmock-dev fonts-dejavu-core unzip p7zip-full libarchive-tools python3 clang xvfb xauth xdotool ;;
         demo) add xvfb xauth xdotool imagemagick fonts-dejavu-core python3 ;;
         # The Windows builds: cross-compiled, their tests run under Wine.
-        windows) add g++ cmake ninja-build pkg-config zip python3 mingw-w64 libz-mingw-w64-dev googletest wine wine64 wine32:i386 fonts-wine locales-all
+        windows) add g++ cmake ninja-build pkg-config zip python3 python3-pefile mingw-w64 libz-mingw-w64-dev googletest wine wine64 wine32:i386 fonts-wine locales-all
                  windows=1 ;;
         *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
     esac

@@ -28,7 +28,7 @@ if [[ "$preset" == windows32 && -e /proc/sys/fs/binfmt_misc/vg-i386 ]]; then
     # the medium's binaries, one whole installation clicked through and one
     # unattended; the rest is left to the 64-bit run, which shares the code.
     echo "32-bit programs run emulated: the C caller, the engine's unit tests, the medium, one clicked and one unattended installation are tested"
-    selection=(-R '^(engine_unit_tests|EngineHeader\..*|EngineInterface\..*|Medium32\..*|WindowsInstallationUnderWine\.English|WindowsUnattendedUnderWine)$')
+    selection=(-R '^(engine_unit_tests|EngineHeader\..*|EngineInterface\..*|WindowsPrograms|WindowsInstallationUnderWine\.English|WindowsUnattendedUnderWine)$')
 fi
 if [[ "$preset" == windows || "$preset" == windows32 ]]; then
     # One Wine server for the whole run: without it every test program
