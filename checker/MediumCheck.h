@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class TZip;
+
 // Reads an installation medium the way the wizard will and lists what a
 // customer would meet: the program and the unzip engine beside it, the
 // translation files of the language list, "VG_Setup.ini", the two archives
@@ -42,6 +44,9 @@ private:
     void CheckTranslationFile(const std::string& fileName, const std::string& languages);
     void CheckSettings();
     void CheckArchive(const std::string& fileName, const std::string& landsIn);
+    // Names of the opened archive that the wizard would write under other
+    // names: UTF-8 stored without its mark in an archive of DOS names.
+    void CheckEntryNames(const std::string& fileName, const TZip& zip);
     void CheckLibraries();
     void CheckManuals();
 

@@ -3,6 +3,7 @@
 
 #include "checker/MediumCheck.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -10,12 +11,16 @@
 #include "checker/MediumCheckContext.h"
 #include "localization/IniFile.h"
 #include "localization/TTranslator.h"
+#include "platform/CodePage.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 #include "platform/LocaleCodePage.h"
 #include "platform/ProgramFolder.h"
+#include "ui/Text.h"
 #include "ui/scripted/ScriptedUiPort.h"
 #include "zip/TZip.h"
+#include "zipformat/NameDecoder.h"
+#include "zipformat/ZipFormat.h"
 
 namespace {
 
@@ -33,28 +38,32 @@ constexpr const char* kRequiredSections[] = {
 constexpr const char* kSettingsFile = "VG_Setup.ini";
 constexpr const char* kSettingsSection = "ENVIROMENT";
 
-std::string UpperAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return text;
-}
+using ui::OneLine;
+using ui::UpperAscii;
 
-// A message on one line: its line breaks turned into blanks.
-std::string OneLine(const std::string& text) {
-    std::string line;
-    for (char c : text) {
-        if (c == '\r' || c == '\n') {
-            if (!line.ends_with(' ')) {
-                line += ' ';
-            }
-        } else {
-            line += c;
+// How many names of one archive the checker lists one by one.
+constexpr std::size_t kMaxNamesListed = 20;
+
+// The entries of an archive of DOS names whose stored name is UTF-8
+// (non-ASCII and well-formed) without the UTF-8 mark (general purpose bit
+// 11) or a Unicode path: the wizard reads such names in the OEM code page,
+// as the format says, and writes them under another name.
+std::vector<const TFileInfo*> UnmarkedUtf8Names(const TZip& zip) {
+    std::vector<const TFileInfo*> found;
+    if (!zip.OemNames()) {
+        return found;
+    }
+    for (const TFileInfo& entry : zip.Entries()) {
+        const std::uint16_t flags = static_cast<std::uint16_t>(entry.Header[8] | (entry.Header[9] << 8));
+        const bool ascii = std::all_of(entry.StoredName.begin(), entry.StoredName.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        if ((flags & zipformat::kFlagUtf8) == 0 && !ascii &&
+            platform::IsValidUtf8(entry.StoredName) &&
+            zipformat::UnicodePath(entry.ExtraField, entry.StoredName).empty()) {
+            found.push_back(&entry);
         }
     }
-    return line;
+    return found;
 }
 
 // A new empty folder for the extraction, removed with the object.
@@ -231,6 +240,7 @@ void MediumCheck::CheckArchive(const std::string& fileName, const std::string& l
                            "into " + landsIn + "; pack it anew on one disk.");
         return;
     }
+    CheckEntryNames(fileName, zip);
     if (!m_engineUsable) {
         Note(fileName + " opens; its entries were not tested, for want of a usable engine.");
         return;
@@ -278,6 +288,23 @@ void MediumCheck::CheckArchive(const std::string& fileName, const std::string& l
         Ok(fileName + ": " + std::to_string(zip.Entries().size()) +
            " entries, every one extracts and passes its checksum; it is unpacked into " + landsIn +
            ".");
+    }
+}
+
+void MediumCheck::CheckEntryNames(const std::string& fileName, const TZip& zip) {
+    const std::vector<const TFileInfo*> names = UnmarkedUtf8Names(zip);
+    for (std::size_t i = 0; i < names.size() && i < kMaxNamesListed; ++i) {
+        std::string written = names[i]->FileName;
+        std::replace(written.begin(), written.end(), '\\', '/');
+        Problem(fileName + ": \"" + names[i]->StoredName +
+                "\" is stored in UTF-8 without the UTF-8 mark in an archive of DOS names, so it "
+                "is read in the DOS code page and written as \"" + written +
+                "\"; pack the archive anew with a tool that marks UTF-8 names (Info-ZIP zip 3, "
+                "7-Zip, bsdtar).");
+    }
+    if (names.size() > kMaxNamesListed) {
+        Problem(fileName + ": " + std::to_string(names.size() - kMaxNamesListed) +
+                " more names like these would be written under other names.");
     }
 }
 

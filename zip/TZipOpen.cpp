@@ -330,7 +330,8 @@ bool TZip::ReadCentralHeaders(platform::InputFile& file, const DirectoryPlace& p
         if (!reader.Next(nameLength, bytes)) {
             return false;
         }
-        const std::string stored(bytes);
+        info.StoredName.assign(bytes);
+        const std::string& stored = info.StoredName;
         if (!reader.Next(extraLength, bytes)) {
             return false;
         }

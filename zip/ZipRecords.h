@@ -24,6 +24,9 @@ struct TFileInfo {
     std::string ExtraField;
     // The stored entry comment in UTF-8.
     std::string FileComment;
+    // The name exactly as stored, before any conversion (binary): what the
+    // medium checker compares with how the name is read.
+    std::string StoredName;
 };
 
 // The end of central directory record of an archive.

@@ -93,6 +93,13 @@ TEST(MediumCheckTest, EachPlantedProblemIsNamed) {
          "VG_Setup.ini: RegisterVersion is missing or empty"},
         {"missing engine", [&](const TempFolder& m) { fs::remove(m / engine); },
          engine + " is missing beside setup"},
+        {"UTF-8 name without its mark in an archive of DOS names",
+         [](const TempFolder& m) {
+             Write(m / "environments.zip", Read(std::string(VG_ENGINE_DATA_DIR) +
+                                                "/utf8-name-unmarked-dos.zip"));
+         },
+         "environments.zip: \"Größe_é.txt\" is stored in UTF-8 without the UTF-8 mark in an "
+         "archive of DOS names, so it is read in the DOS code page and written as \""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -107,6 +114,18 @@ TEST(MediumCheckTest, EachPlantedProblemIsNamed) {
         ASSERT_EQ(problems.size(), 1u) << testing::PrintToString(problems);
         EXPECT_EQ(problems[0].rfind(c.problem, 0), 0u) << problems[0];
     }
+}
+
+// Real DOS names (code page 850 bytes, no UTF-8) are what an archive of DOS
+// names should hold: nothing to say about them.
+TEST(MediumCheckTest, RealDosNamesRaiseNothing) {
+    TempFolder medium;
+    for (const auto& entry : fs::directory_iterator(VG_DEMO_MEDIUM)) {
+        fs::copy(entry.path(), fs::path(medium.Path()) / entry.path().filename(),
+                 fs::copy_options::recursive);
+    }
+    Write(medium / "environments.zip", Read(std::string(VG_ENGINE_DATA_DIR) + "/oem-name.zip"));
+    EXPECT_EQ(Problems(medium.Path()), std::vector<std::string>{});
 }
 
 } // namespace

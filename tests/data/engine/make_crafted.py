@@ -143,6 +143,12 @@ def main():
     oem = Entry(b"caf\x82 \x8e.txt", b"OEM name\n", made_by=MADE_ON_DOS, attributes=0x20)
     write("oem-name.zip", archive([oem, good()]))
 
+    # A writer that stores UTF-8 names without bit 11 on a DOS host: read as
+    # OEM text, as the format says, so written under another name.
+    unmarked = Entry("Größe_é.txt".encode(), b"UTF-8 name without its mark\n", made_by=MADE_ON_DOS,
+                     attributes=0x20)
+    write("utf8-name-unmarked-dos.zip", archive([unmarked, good()]))
+
 
 if __name__ == "__main__":
     main()
