@@ -50,6 +50,7 @@ TForm1::TForm1(ui::Application& app, const WizardServices& services, std::string
       m_locale(services.locale),
       m_registry(services.registry),
       m_shell(services.shell),
+      m_protection(services.protection),
       m_programFolder(std::move(programFolder)) {
     LanguageEntryIndex.fill(-1);
     BuildLayout();

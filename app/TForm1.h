@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "app/ExitCode.h"
 #include "platform/Registry.h"
@@ -22,6 +23,7 @@ class TIOClass;
 class TTranslator;
 
 namespace platform {
+class FileProtection;
 class Locale;
 class Shell;
 class Volumes;
@@ -39,6 +41,8 @@ struct WizardServices {
     const platform::Volumes& volumes;
     int oemCodePage;
     int ansiCodePage;
+    // Which files of the system folder the system keeps from being replaced.
+    const platform::FileProtection& protection;
 };
 
 // The application title: it captions the error boxes and the task bar.
@@ -92,6 +96,11 @@ public:
     // From the setup settings file.
     std::string RegisterVersion;
     std::string VersionZipName;
+    // The library files the settings file lists (key "Libraries", file
+    // names separated by commas): when it lists any, exactly those files
+    // beside the program are copied into the system folder; otherwise every
+    // library file beside the program is.
+    std::vector<std::string> Libraries;
     // Of the target installation, from the registry.
     std::string AppDir;
     std::string EnvDir;
@@ -145,7 +154,10 @@ public:
     // a value that is not a string.
     bool LookupTargetInstallation();
 
-    // Steps of the installation run.
+    // Steps of the installation run. CopyLibraries is true when every
+    // library was copied; a listed library missing beside the program, one
+    // that would replace a file the system protects (never replaced) and a
+    // copy that fails each write a failure line.
     bool CopyLibraries();
     void UnpackVersionArchive();
     void UnpackEnvironments();
@@ -199,6 +211,7 @@ private:
     const platform::Locale& m_locale;
     const platform::Registry& m_registry;
     platform::Shell& m_shell;
+    const platform::FileProtection& m_protection;
     std::string m_programFolder;
     bool m_installing = false;
     bool m_closeRequested = false;

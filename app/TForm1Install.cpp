@@ -1,13 +1,18 @@
 // The installation run: the target lookup, the library copy and the two
 // archives, each step written to the progress log.
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/TForm1.h"
 #include "fileio/TIOClass.h"
 #include "localization/TTranslator.h"
+#include "platform/Directory.h"
+#include "platform/FileProtection.h"
+#include "platform/FileSystem.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SystemFolder.h"
 #include "ui/Application.h"
@@ -75,15 +80,64 @@ bool TForm1::CopyLibraries() {
         m_translator.TranslateOr("msgCopyErrorTitle", english.errorCaption),
         m_translator.TranslateOr("msgCopyFailed", english.cannotCopy),
         m_translator.TranslateOr("msgCopyFolderFailed", english.cannotCreateFolder)});
-    const std::string libraries =
-        ProgramFolder + platform::PathSeparator() + platform::LibraryFilePattern();
-    if (m_fileIO.CopyFiles(libraries, systemFolder, false, m_translator.Translate("msgCopyZip"))) {
-        return true;
+    const std::string sep = platform::PathSeparator();
+    const std::string libraries = ProgramFolder + sep + platform::LibraryFilePattern();
+    const std::string notCopied = m_translator.Translate("msgNotCopied");
+    bool ok = true;
+
+    // What is copied: the files the settings file lists, or every library
+    // beside the program.
+    std::vector<std::string> files;
+    const auto beside = platform::EnumerateMatches(libraries);
+    for (const std::string& name : Libraries) {
+        const std::string path = ProgramFolder + sep + name;
+        if (name.find_first_of("/\\") != std::string::npos || name == "." || name == ".." ||
+            !platform::FileExists(path)) {
+            AddFailureLines(notCopied + " (" + path + ")",
+                            "It is listed in the key Libraries of VG_Setup.ini but does not lie "
+                            "beside the program.");
+            ok = false;
+        } else {
+            files.push_back(path);
+        }
     }
-    m_cancelledByUser = m_cancelledByUser || m_fileIO.LastCopyCancelled();
-    AddFailureLines(m_translator.Translate("msgNotCopied") + " (" + libraries + ")",
-                    m_fileIO.LastCopyError());
-    return false;
+    for (const platform::DirEntry& entry : beside) {
+        const bool listed = std::any_of(Libraries.begin(), Libraries.end(), [&](const std::string& name) {
+            return ui::SameText(name, entry.name);
+        });
+        if (!Libraries.empty() && !listed) {
+            AddLogLine(entry.path + " is not listed in the key Libraries of VG_Setup.ini: it is "
+                                    "not copied.");
+        } else if (Libraries.empty() && !entry.isDirectory) {
+            files.push_back(entry.path);
+        }
+    }
+    // A file the system protects is never replaced, whatever the medium
+    // carries.
+    const std::size_t before = files.size();
+    std::erase_if(files, [&](const std::string& file) {
+        const std::string target = systemFolder + sep + file.substr(file.find_last_of("/\\") + 1);
+        if (!platform::FileExists(target) || !m_protection.IsProtected(target)) {
+            return false;
+        }
+        AddFailureLines(notCopied + " (" + file + ")",
+                        "The system protects " + target + ": it is not replaced.");
+        return true;
+    });
+    ok = ok && files.size() == before;
+
+    const std::string title = m_translator.Translate("msgCopyZip");
+    bool copied = true;
+    if (Libraries.empty() && files.size() == before) {
+        copied = m_fileIO.CopyFiles(libraries, systemFolder, false, title);
+    } else if (!files.empty()) {
+        copied = m_fileIO.CopyFileList(files, systemFolder, title);
+    }
+    if (!copied) {
+        m_cancelledByUser = m_cancelledByUser || m_fileIO.LastCopyCancelled();
+        AddFailureLines(notCopied + " (" + libraries + ")", m_fileIO.LastCopyError());
+    }
+    return ok && copied;
 }
 
 void TForm1::AddFailureLines(const std::string& failure, const std::string& reason) {

@@ -1,13 +1,15 @@
 // The setup settings file beside the program and the target installation
 // in the registry.
 
+#include <algorithm>
+
 #include "app/TForm1.h"
-#include "ui/Text.h"
 #include "localization/IniFile.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Registry.h"
+#include "ui/Text.h"
 
 namespace {
 
@@ -29,6 +31,7 @@ constexpr const char* kTargetKeySuffix = "\\Setup";
 void TForm1::ReadSetupSettings() {
     RegisterVersion.clear();
     VersionZipName.clear();
+    Libraries.clear();
     const std::string path = ProgramFolder + platform::PathSeparator() + kSettingsFile;
     if (!platform::FileExists(path)) {
         return;
@@ -39,6 +42,15 @@ void TForm1::ReadSetupSettings() {
     }
     RegisterVersion = ui::UpperAscii(ini.ReadString(kSettingsSection, "RegisterVersion"));
     VersionZipName = ini.ReadString(kSettingsSection, "VersionZipName");
+    const std::string libraries = ini.ReadString(kSettingsSection, "Libraries");
+    for (std::size_t start = 0; start <= libraries.size();) {
+        const std::size_t comma = std::min(libraries.find(',', start), libraries.size());
+        const std::string name = ui::Trim(std::string_view(libraries).substr(start, comma - start));
+        if (!name.empty()) {
+            Libraries.push_back(name);
+        }
+        start = comma + 1;
+    }
 }
 
 std::string TForm1::TargetKeyPath() const {

@@ -12,6 +12,7 @@
 #include "fileio/TIOClass.h"
 #include "localization/TTranslator.h"
 #include "platform/DynamicLibrary.h"
+#include "platform/FileProtection.h"
 #include "platform/Locale.h"
 #include "platform/LocaleCodePage.h"
 #include "platform/ProgramFolder.h"
@@ -66,10 +67,11 @@ int main(int argc, char** argv) {
     const auto registry = platform::MakeSystemRegistry();
     platform::SystemShell shell;
     const platform::SystemVolumes volumes;
+    const platform::SystemFileProtection protection;
 
     TForm1 form(application, WizardServices{Translator, FileIO, locale, *registry, shell, volumes,
                                              platform::SystemOemCodePage(),
-                                             platform::SystemAnsiCodePage()},
+                                             platform::SystemAnsiCodePage(), protection},
                 platform::ProgramFolder());
     if (noPerson) {
         noPerson->OnAnswered = [&form](const std::string& question, ui::MsgResult answer) {

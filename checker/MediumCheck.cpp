@@ -13,6 +13,7 @@
 #include "platform/LocaleCodePage.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SystemFolder.h"
+#include "ui/Text.h"
 
 namespace {
 
@@ -168,20 +169,47 @@ void MediumCheck::CheckManuals() {
 void MediumCheck::CheckLibraries() {
     const std::string program = std::string("setup") + platform::ExecutableSuffix();
     const auto programKind = BinaryKind(PathOf(program));
-    std::vector<std::string> names;
+    const std::vector<std::string>& listed = m_context->form.Libraries;
+    std::vector<std::string> beside;
     for (const auto& entry : platform::EnumerateMatches(PathOf(platform::LibraryFilePattern()))) {
         if (!entry.isDirectory) {
-            names.push_back(entry.name);
+            beside.push_back(entry.name);
         }
     }
-    std::sort(names.begin(), names.end());
+    std::sort(beside.begin(), beside.end());
+    auto isListed = [&](const std::string& name) {
+        return std::any_of(listed.begin(), listed.end(),
+                           [&](const std::string& item) { return ui::SameText(item, name); });
+    };
+    // What the copy puts into the system folder.
+    std::vector<std::string> copied;
+    if (listed.empty()) {
+        copied = beside;
+    } else {
+        for (const std::string& name : listed) {
+            if (name.find_first_of("/\\") != std::string::npos || !platform::FileExists(PathOf(name))) {
+                Problem(name + " is listed in the key Libraries of VG_Setup.ini but does not lie "
+                               "beside the program: the library step fails and nothing is unpacked; "
+                               "add the file or take it off the list.");
+            } else {
+                copied.push_back(name);
+            }
+        }
+        for (const std::string& name : beside) {
+            if (!isListed(name)) {
+                Note(name + " lies beside the program but is not listed in the key Libraries of "
+                            "VG_Setup.ini: it is not copied.");
+            }
+        }
+    }
     const std::string engine = platform::EngineLibraryName();
-    if (std::none_of(names.begin(), names.end(), [&](const std::string& n) { return n != engine; })) {
+    if (listed.empty() &&
+        std::none_of(beside.begin(), beside.end(), [&](const std::string& n) { return n != engine; })) {
         Note(std::string("No library file (") + platform::LibraryFilePattern() +
              ") but the engine lies beside the program: only the engine is copied into the "
              "system folder.");
     }
-    for (const std::string& name : names) {
+    for (const std::string& name : copied) {
         const auto kind = BinaryKind(PathOf(name));
         if (!kind) {
             Problem(name + " is no library of this system: the wizard copies it into the system "
@@ -192,5 +220,14 @@ void MediumCheck::CheckLibraries() {
         } else {
             Ok(name + " (" + *kind + ") is copied into the system folder.");
         }
+    }
+    if (listed.empty() && !beside.empty()) {
+        std::string line = "Libraries=";
+        for (const std::string& name : beside) {
+            line += (line.size() > 10 ? "," : "") + name;
+        }
+        Note("Every library file beside the program is copied into the system folder, also one "
+             "that lands beside it later (a medium copied into a downloads folder): list the "
+             "medium's own in VG_Setup.ini, section [ENVIROMENT]: " + line);
     }
 }

@@ -10,6 +10,7 @@
 #include "checker/MediumCheck.h"
 #include "fileio/TIOClass.h"
 #include "localization/TTranslator.h"
+#include "platform/FileProtection.h"
 #include "platform/Locale.h"
 #include "platform/LocaleCodePage.h"
 #include "platform/RegistryFile.h"
@@ -39,7 +40,8 @@ struct MediumCheck::Context {
         : translator(folder), english(folder),
           form(app,
                WizardServices{translator, fileIO, locale, registry, shell, volumes,
-                              platform::SystemOemCodePage(), platform::SystemAnsiCodePage()},
+                              platform::SystemOemCodePage(), platform::SystemAnsiCodePage(),
+                              protection},
                folder) {
         form.ProgramFolder = folder;
     }
@@ -54,6 +56,7 @@ struct MediumCheck::Context {
     platform::RegistryFile registry = platform::RegistryFile::FromBytes("", true);
     medium_check::NoShell shell;
     platform::SystemVolumes volumes;
+    platform::SystemFileProtection protection;
     // The English names of the languages, for the report.
     TTranslator english;
     TForm1 form;

@@ -12,15 +12,19 @@
 #include "ui/Application.h"
 #include "ui/Text.h"
 
-namespace {
-
-constexpr std::size_t kCommandLineLimit = 511;
-
-struct CopyItem {
+// One file or folder of a copy, with the place it is copied to.
+struct TIOClass::CopyItem {
     std::string source;
     std::string target;
     bool isFolder = false;
 };
+
+namespace {
+
+using CopyItem = TIOClass::CopyItem;
+
+constexpr std::size_t kCommandLineLimit = 511;
+
 
 std::string BaseName(const std::string& path) {
     // Windows takes "/" as a separator too.
@@ -88,7 +92,28 @@ bool TIOClass::CopyFiles(const std::string& source, const std::string& destinati
             }
         }
     }
+    return CopyItems(items, progressTitle);
+}
 
+bool TIOClass::CopyFileList(const std::vector<std::string>& files, const std::string& destination,
+                            const std::string& progressTitle) {
+    m_lastCopyError.clear();
+    m_lastCopyCancelled = false;
+    if (!platform::DirectoryExists(destination)) {
+        platform::CreateFolder(destination);
+    }
+    if (files.empty()) {
+        m_lastCopyError = "No file to copy.";
+        return false;
+    }
+    std::vector<CopyItem> items;
+    for (const std::string& file : files) {
+        items.push_back({file, destination + platform::PathSeparator() + BaseName(file), false});
+    }
+    return CopyItems(items, progressTitle);
+}
+
+bool TIOClass::CopyItems(const std::vector<CopyItem>& items, const std::string& progressTitle) {
     m_cancelRequested = false;
     TCopyProgressDialog dialog(m_app, progressTitle, m_copyTexts);
     m_app.CreateDialog(dialog);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace ui {
 class Application;
@@ -46,11 +47,19 @@ public:
     bool CopyFiles(const std::string& source, const std::string& destination, bool isDirectory,
                    const std::string& progressTitle);
 
-    // Why the last CopyFiles returned false, in one line of fixed English
+    // Copies each of `files` (paths of files) into the folder
+    // `destination`, as CopyFiles copies what matches its pattern: one
+    // progress window, each file written under a temporary name and renamed
+    // over the old one, the copy stopping at the first failure. False when
+    // the list is empty, a file could not be copied or the user cancelled.
+    bool CopyFileList(const std::vector<std::string>& files, const std::string& destination,
+                      const std::string& progressTitle);
+
+    // Why the last copy returned false, in one line of fixed English
     // text (nothing matched, the file that could not be copied and the
     // system's reason, a cancel); empty after a copy that succeeded.
     const std::string& LastCopyError() const { return m_lastCopyError; }
-    // Whether the last CopyFiles stopped because the user cancelled (its
+    // Whether the last copy stopped because the user cancelled (its
     // Cancel button, or CancelCopy).
     bool LastCopyCancelled() const { return m_lastCopyCancelled; }
 
@@ -75,7 +84,12 @@ public:
     // words; empty when it started.
     const std::string& LastRunError() const { return m_lastRunError; }
 
+    // One file or folder of a copy and where it goes (TIOClass.cpp).
+    struct CopyItem;
+
 private:
+    bool CopyItems(const std::vector<CopyItem>& items, const std::string& progressTitle);
+
     ui::Application& m_app;
     bool m_cancelRequested = false;
     bool m_lastCopyCancelled = false;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <map>
 
 #include <gtest/gtest.h>
@@ -212,6 +213,60 @@ TEST_F(InstallTest, ArchiveThatCannotBeCreatedIsAFailureAndTheRunGoesOn) {
     EXPECT_EQ(log[5], "- " + T("msgNotCopied") + " (" + medium / ".zip)");
     EXPECT_EQ(log[6], "- Unable to create \"" + medium / ".zip\"");
     EXPECT_EQ(ReadBytes(target / "env/16.0/environments/Default/settings.ini"), "[Environment]");
+}
+
+// With the key Libraries exactly the listed files are copied: a library
+// that lies beside the program unlisted (planted in a downloads folder) is
+// left alone and named in the log; a listed one that is missing fails.
+TEST_F(InstallTest, TheSettingsFileListsTheLibrariesToCopy) {
+    medium.Write("vgplanted" + kLibrary, "planted");
+    medium.Write("VG_Setup.ini", "[ENVIROMENT]\r\nRegisterVersion=16.0\r\nVersionZipName=Data\r\n"
+                                 "Libraries= vgone" + kLibrary + " \r\n");
+    TForm1& w = Create();
+    ui::Click(w, "btnStart");
+    EXPECT_EQ(ReadBytes(target / "system/vgone" + kLibrary), "library one");
+    EXPECT_FALSE(std::filesystem::exists(target / "system/vgtwo" + kLibrary));
+    EXPECT_FALSE(std::filesystem::exists(target / "system/vgplanted" + kLibrary));
+    const auto log = Log();
+    for (const char* name : {"vgplanted", "vgtwo"}) {
+        EXPECT_NE(std::find(log.begin(), log.end(),
+                            "- " + medium / (name + kLibrary) +
+                                " is not listed in the key Libraries of VG_Setup.ini: it is not copied."),
+                  log.end())
+            << name;
+    }
+    EXPECT_EQ(ReadBytes(target / "app/16.0/readme.txt"), "version data");
+    EXPECT_EQ(w.Outcome(), ExitCode::Success) << "the unlisted libraries are no failure";
+
+    medium.Write("VG_Setup.ini", "[ENVIROMENT]\r\nRegisterVersion=16.0\r\nVersionZipName=Data\r\n"
+                                 "Libraries=vgone" + kLibrary + ",vgthree" + kLibrary + "\r\n");
+    std::filesystem::remove_all(target / "app/16.0/codes");
+    TForm1& second = Create();
+    ui::Click(second, "btnStart");
+    const auto failed = Log();
+    const auto line = std::find(failed.begin(), failed.end(),
+                                "- " + T("msgNotCopied") + " (" + medium / "vgthree" + kLibrary + ")");
+    ASSERT_NE(line, failed.end());
+    EXPECT_EQ(*(line + 1), "- It is listed in the key Libraries of VG_Setup.ini but does not lie "
+                           "beside the program.");
+    EXPECT_FALSE(std::filesystem::exists(target / "app/16.0/codes")) << "archives after a failed copy";
+}
+
+// A library of the medium that would replace a file the system protects is
+// never copied over it; the others are.
+TEST_F(InstallTest, AFileTheSystemProtectsIsNeverReplaced) {
+    const std::string guarded = target.Write("system/vgone" + kLibrary, "the system's own");
+    protection.protectedPaths = {guarded};
+    TForm1& w = Create();
+    ui::Click(w, "btnStart");
+    EXPECT_EQ(ReadBytes(guarded), "the system's own");
+    EXPECT_EQ(ReadBytes(target / "system/vgtwo" + kLibrary), "library two");
+    const auto log = Log();
+    const auto line = std::find(log.begin(), log.end(),
+                                "- " + T("msgNotCopied") + " (" + medium / "vgone" + kLibrary + ")");
+    ASSERT_NE(line, log.end());
+    EXPECT_EQ(*(line + 1), "- The system protects " + guarded + ": it is not replaced.");
+    EXPECT_EQ(w.Outcome(), ExitCode::InstallationFailed);
 }
 
 // The box is gone once answered; the log keeps that nothing was unpacked,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -10,6 +11,7 @@
 #include "app/TForm1.h"
 #include "fileio/TIOClass.h"
 #include "localization/TTranslator.h"
+#include "platform/FileProtection.h"
 #include "platform/Locale.h"
 #include "platform/RegistryFile.h"
 #include "platform/Shell.h"
@@ -39,6 +41,15 @@ public:
     }
 };
 
+// The system's file protection, as the test says: the paths it protects.
+class FakeProtection : public platform::FileProtection {
+public:
+    std::vector<std::string> protectedPaths;
+    bool IsProtected(const std::string& path) const override {
+        return std::find(protectedPaths.begin(), protectedPaths.end(), path) != protectedPaths.end();
+    }
+};
+
 class FakeLocale : public platform::Locale {
 public:
     std::string abbreviation = "ENU";
@@ -53,6 +64,7 @@ protected:
     TempFolder medium;
     FakeLocale locale;
     FakeShell shell;
+    FakeProtection protection;
     platform::SystemVolumes volumes;
     ui::ScriptedUiPort port;
     ui::Application app{port, kApplicationTitle};
@@ -84,7 +96,8 @@ protected:
         locale.abbreviation = abbreviation;
         form = std::make_unique<TForm1>(
             unattendedApp,
-            WizardServices{translator, unattendedFileIO, locale, registry, shell, volumes, 437, 1252},
+            WizardServices{translator, unattendedFileIO, locale, registry, shell, volumes, 437, 1252,
+                           protection},
             medium.Path());
         noPerson.OnAnswered = [this](const std::string& question, ui::MsgResult answer) {
             form->LogAnswer(question, answer);
@@ -96,7 +109,8 @@ protected:
     TForm1& Create(const std::string& abbreviation = "ENU", std::string programFolder = {}) {
         locale.abbreviation = abbreviation;
         form = std::make_unique<TForm1>(
-            app, WizardServices{translator, fileIO, locale, registry, shell, volumes, 437, 1252},
+            app, WizardServices{translator, fileIO, locale, registry, shell, volumes, 437, 1252,
+                                protection},
             programFolder.empty() ? medium.Path() : programFolder);
         app.CreateForm(*form);
         return *form;

@@ -93,6 +93,9 @@ TEST(MediumCheckTest, EachPlantedProblemIsNamed) {
          "VG_Setup.ini: RegisterVersion is missing or empty"},
         {"missing engine", [&](const TempFolder& m) { fs::remove(m / engine); },
          engine + " is missing beside setup"},
+        {"listed library missing",
+         [](const TempFolder& m) { Edit(m / "VG_Setup.ini", "VersionZipName=", "Libraries=nothere.lib\r\nVersionZipName="); },
+         "nothere.lib is listed in the key Libraries of VG_Setup.ini but does not lie beside the program"},
         {"UTF-8 name without its mark in an archive of DOS names",
          [](const TempFolder& m) {
              Write(m / "environments.zip", Read(std::string(VG_ENGINE_DATA_DIR) +

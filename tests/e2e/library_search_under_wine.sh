@@ -13,11 +13,14 @@
 #      restriction the wizard makes.
 #   2. setup.exe beside the same planted DLLs, a whole installation, quiet
 #      and passive: no marker.
+#      Without the key Libraries they are copied into the system folder.
 #   3. A medium without UnzDll.dll, planted UnzDll.dll in a folder on PATH
 #      and in the extraction folders: never loaded (the control shows a bare
 #      name from the extraction folder would take it); the archives fail
 #      with "Unable to load "UnzDll.dll"."; with the engine in the system
 #      folder (where the installation copies it) the medium installs.
+#   4. The key Libraries in VG_Setup.ini: exactly the listed libraries are
+#      copied, the planted ones beside them are left and named in the log.
 set -euo pipefail
 wine_run=$1 prefix=$2 medium=$3 driver=$4 control=$5 planted=$6 content=$7
 engine=$medium/UnzDll.dll
@@ -74,6 +77,11 @@ said=$("$wine_run" "$prefix" "$driver" --no-click "$(windows_path "$medium/setup
 [[ "$said" == *"ended with 0"* ]] || fail "setup.exe /passive beside planted DLLs: $said"
 expect_installed "$content"
 [[ -z "$(markers)" ]] || fail "setup.exe loaded planted DLLs: $(markers)"
+# Without the key Libraries every library beside the program is copied, the
+# planted ones too, as the copy always did.
+for name in "${names[@]}"; do
+    [[ -f "$target/system/$name.dll" ]] || fail "without Libraries, $name.dll beside the program was not copied"
+done
 
 # 3. No engine on the medium; planted ones on PATH and in the extraction
 #    folders.
@@ -102,6 +110,23 @@ expect_exit 0 "the engine from the system folder" \
     "$wine_run" "$prefix" "$(windows_path "$medium/setup.exe")" /quiet
 [[ -z "$(markers)" ]] || fail "a planted engine was loaded: $(markers)"
 unset WINEPATH
+
+# 4. The key Libraries: exactly the listed files are copied, the planted ones
+#    beside them are left alone and named in the log.
+cp "$engine" "$medium/UnzDll.dll"
+(cd "$medium" && plant "${names[@]/%/.dll}")
+rm -rf "$target/system"/*
+printf 'Libraries=UnzDll.dll, vgsectiontables.dll,vgunitconversion.dll\r\n' >>"$medium/VG_Setup.ini"
+expect_exit 0 "a medium that lists its libraries" \
+    "$wine_run" "$prefix" "$(windows_path "$medium/setup.exe")" /quiet
+copied=$(cd "$target/system" && ls | sort | tr '\n' ' ')
+[[ "$copied" == "UnzDll.dll vgsectiontables.dll vgunitconversion.dll " ]] ||
+    fail "with Libraries the system folder holds: $copied"
+for name in "${names[@]}"; do
+    grep -q "$name.dll is not listed in the key Libraries of VG_Setup.ini: it is not copied." \
+        "$app_dir/16.0/setup.log" || fail "the log does not name the unlisted $name.dll"
+done
+[[ -z "$(markers)" ]] || fail "setup.exe loaded planted DLLs: $(markers)"
 
 [[ $e2e_failed -eq 0 ]] &&
     echo "No planted library was loaded: ${names[*]} beside the program, UnzDll on PATH and in the extraction folders."

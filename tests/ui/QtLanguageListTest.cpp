@@ -11,6 +11,7 @@
 #include "app/TForm1.h"
 #include "fileio/TIOClass.h"
 #include "localization/TTranslator.h"
+#include "platform/FileProtection.h"
 #include "platform/Locale.h"
 #include "platform/RegistryFile.h"
 #include "platform/Shell.h"
@@ -41,7 +42,9 @@ TEST(QtLanguageListTest, EveryLanguagesEntriesFitTheClosedList) {
     const auto registry = platform::RegistryFile::FromBytes("", true);
     NoShell shell;
     const platform::SystemVolumes volumes;
-    TForm1 form(app, WizardServices{translator, fileIO, locale, registry, shell, volumes, 437, 1252},
+    const platform::SystemFileProtection protection;
+    TForm1 form(app, WizardServices{translator, fileIO, locale, registry, shell, volumes, 437, 1252,
+                                    protection},
                 VG_DEMO_DIR);
     app.CreateForm(form);
     QComboBox* list = nullptr;
