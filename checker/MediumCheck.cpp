@@ -64,6 +64,7 @@ std::vector<MediumCheck::Finding> MediumCheck::Run() {
     CheckTranslations();
     CheckSettings();
     CheckLibraries();
+    CheckSignatures();
     CheckManuals();
     m_context.reset();
     return m_findings;

@@ -48,6 +48,9 @@ private:
     // names: UTF-8 stored without its mark in an archive of DOS names.
     void CheckEntryNames(const std::string& fileName, const TZip& zip);
     void CheckLibraries();
+    // On a Windows medium: who signed setup.exe and each library, and
+    // whether each signature still matches its file.
+    void CheckSignatures();
     void CheckManuals();
 
     void Ok(std::string text);

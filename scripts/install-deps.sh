@@ -2,7 +2,7 @@
 # Installs the Debian packages the project needs that are missing, and
 # nothing else. Quiet when everything is there. Uses sudo when not root.
 #
-#   scripts/install-deps.sh build [test] [demo] [windows]
+#   scripts/install-deps.sh build [test] [demo] [windows] [sign]
 #
 # The windows group also brings Wine's 32-bit part (wine32:i386, after adding
 # the i386 architecture), so that one prefix runs the 32-bit and the 64-bit
@@ -18,10 +18,12 @@ windows=0
 for group in "$@"; do
     case "$group" in
         build) add g++ cmake ninja-build pkg-config qt6-base-dev zip zlib1g-dev libisal-dev libbz2-dev liblzma-dev nettle-dev ;;
-        test) add libgtest-dev libgmock-dev fonts-dejavu-core unzip p7zip-full libarchive-tools python3 clang xvfb xauth xdotool ;;
+        test) add libgtest-dev libgmock-dev fonts-dejavu-core unzip p7zip-full libarchive-tools python3 clang xvfb xauth xdotool osslsigncode openssl ;;
         demo) add xvfb xauth xdotool imagemagick fonts-dejavu-core python3 ;;
+        # Signing a Windows medium (scripts/sign-medium.sh), and its tests.
+        sign) add osslsigncode openssl ;;
         # The Windows builds: cross-compiled, their tests run under Wine.
-        windows) add g++ cmake ninja-build pkg-config zip python3 python3-pefile mingw-w64 libz-mingw-w64-dev googletest wine wine64 wine32:i386 fonts-wine locales-all
+        windows) add g++ cmake ninja-build pkg-config zip python3 python3-pefile osslsigncode openssl mingw-w64 libz-mingw-w64-dev googletest wine wine64 wine32:i386 fonts-wine locales-all
                  windows=1 ;;
         *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
     esac
