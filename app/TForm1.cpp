@@ -218,7 +218,22 @@ void TForm1::SaveLog() {
 }
 
 void TForm1::LogAnswer(const std::string& question, ui::MsgResult answer) {
-    const std::string answerText = std::string(" [") + ui::AnswerName(answer) + "]";
+    // The answer in the language of the log, where the file has its word.
+    const char* key = "msgAnswerOK";
+    switch (answer) {
+    case ui::MsgResult::Ok:
+        break;
+    case ui::MsgResult::Cancel:
+        key = "msgAnswerCancel";
+        break;
+    case ui::MsgResult::Yes:
+        key = "msgAnswerYes";
+        break;
+    case ui::MsgResult::No:
+        key = "msgAnswerNo";
+        break;
+    }
+    const std::string answerText = " [" + m_translator.TranslateOr(key, ui::AnswerName(answer)) + "]";
     AddLogLine(question.substr(0, question.find_first_of("\r\n")) + answerText);
     std::fputs(("setup: " + ui::OneLine(question) + answerText + "\n").c_str(), stderr);
 }

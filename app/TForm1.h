@@ -162,6 +162,11 @@ public:
     void UnpackVersionArchive();
     void UnpackEnvironments();
 
+    // The archive component's texts in the chosen language: the optional
+    // sections msgZip* of the translation file, English where a file lacks
+    // one (TZipTexts).
+    TZipTexts ArchiveTexts() const;
+
     // The language suffix of the installation manual for RegionCode.
     std::string ManualLanguageSuffix() const;
 

@@ -188,9 +188,30 @@ void TForm1::UnpackEnvironments() {
     }
 }
 
+TZipTexts TForm1::ArchiveTexts() const {
+    const TZipTexts english;
+    // A question of two lines comes from two sections, one line each.
+    auto twoLines = [this](const char* first, const char* second, const std::string& text) {
+        const std::size_t cut = text.find('\n');
+        return m_translator.TranslateOr(first, text.substr(0, cut)) + "\n" +
+               m_translator.TranslateOr(second, text.substr(cut + 1));
+    };
+    return TZipTexts{
+        m_translator.TranslateOr("msgZipCancel", english.cancel),
+        m_translator.TranslateOr("msgZipNewPassword", english.newPassword),
+        m_translator.TranslateOr("msgZipRetryPassword", english.retryPassword),
+        twoLines("msgZipNoPassword", "msgZipNoPasswordQuestion", english.noPassword),
+        twoLines("msgZipDamaged", "msgZipDamagedQuestion", english.damaged),
+        twoLines("msgZipOlder", "msgZipOlderQuestion", english.older),
+        twoLines("msgZipNewer", "msgZipNewerQuestion", english.newer)};
+}
+
 std::optional<std::string> TForm1::UnpackArchive(const std::string& archive,
                                                  const std::string& folder) {
     std::int32_t result = 0;
+    // The dialog and the questions speak the chosen language where the
+    // file has their optional texts.
+    ZipFile.Texts = ArchiveTexts();
     try {
         ZipFile.SetArchiveFileName(archive);
         ZipFile.ExtractBaseFolder = folder;

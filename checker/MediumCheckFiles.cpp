@@ -34,6 +34,19 @@ constexpr const char* kRequiredSections[] = {
     "msgCloseInstallation", "msginstall_acrobat", "msgfilenotfound",
 };
 
+// The optional sections of the archive dialog and its questions, and
+// whether each text stands with an entry name ("%s").
+struct OptionalSection {
+    const char* name;
+    bool needsName;
+};
+constexpr OptionalSection kArchiveSections[] = {
+    {"msgZipCancel", false},       {"msgZipNewPassword", true},      {"msgZipRetryPassword", false},
+    {"msgZipNoPassword", false},   {"msgZipNoPasswordQuestion", false}, {"msgZipDamaged", true},
+    {"msgZipDamagedQuestion", false}, {"msgZipOlder", true},         {"msgZipOlderQuestion", false},
+    {"msgZipNewer", true},         {"msgZipNewerQuestion", false},
+};
+
 // "VG_Setup.ini", section "ENVIROMENT" (spelled so).
 constexpr const char* kSettingsFile = "VG_Setup.ini";
 constexpr const char* kSettingsSection = "ENVIROMENT";
@@ -149,6 +162,24 @@ void MediumCheck::CheckTranslationFile(const std::string& fileName, const std::s
                     "\" or an empty line; add the language's name.");
             ++problems;
         }
+    }
+    // The archive's questions: optional, English without them; a text that
+    // stands with an entry name must have its "%s".
+    std::string missing;
+    for (const OptionalSection& section : kArchiveSections) {
+        const std::string text = ini.ReadString(section.name, "value");
+        if (text.empty()) {
+            missing += (missing.empty() ? "[" : ", [") + std::string(section.name) + "]";
+        } else if (section.needsName && text.find("%s") == std::string::npos) {
+            Problem(name + ": section [" + section.name + "] has no %s: the archive's question "
+                                                         "would not name the file; write %s "
+                                                         "where the file's name belongs.");
+            ++problems;
+        }
+    }
+    if (!missing.empty()) {
+        Note(name + " has no " + missing + ": the archive questions appear in English for " +
+             languages + ".");
     }
     // Applied to the window as the catalogue applies it: a property the
     // component does not have stops the file with an error box.

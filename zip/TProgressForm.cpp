@@ -17,7 +17,8 @@ int CentredLeft(int width) {
 
 } // namespace
 
-TProgressForm::TProgressForm(ui::Application& app, ui::Component& zipOwner, bool& cancelled)
+TProgressForm::TProgressForm(ui::Application& app, ui::Component& zipOwner, bool& cancelled,
+                             const std::string& cancelCaption)
     : ui::Form(app, "ProgressForm"), ZipOwner(zipOwner),
       FileLabel(Make<ui::Label>("FileLabel", this)),
       ProgressBar(Make<ui::ProgressBar>("ProgressBar", this)),
@@ -40,7 +41,7 @@ TProgressForm::TProgressForm(ui::Application& app, ui::Component& zipOwner, bool
     ProgressBar.SetMax(100);
     ProgressBar.SetPosition(0);
 
-    CancelButton.SetCaption("&Cancel");
+    CancelButton.SetCaption(cancelCaption);
     CancelButton.SetDefault(true);
     CancelButton.SetBounds(CentredLeft(75), 60, 75, 25);
     CancelButton.OnClick = [this] { CancelClick(); };

@@ -22,9 +22,11 @@ public:
     // Builds the dialog, realizes it in the application's backend and
     // places it; the dialog starts hidden. `zipOwner` is the archive
     // component the dialog works for and `cancelled` its stop request
-    // (TZip::Cancelled); both must outlive the dialog. The caller must not
+    // (TZip::Cancelled); both must outlive the dialog. `cancelCaption` is
+    // the button's caption, "&" before its access key. The caller must not
     // create the dialog in the application again.
-    TProgressForm(ui::Application& app, ui::Component& zipOwner, bool& cancelled);
+    TProgressForm(ui::Application& app, ui::Component& zipOwner, bool& cancelled,
+                  const std::string& cancelCaption = "&Cancel");
     ~TProgressForm() override;
 
     ui::Component& ZipOwner;

@@ -47,6 +47,28 @@ inline constexpr TExtractOptions ExtractOption4 = 4;
 inline constexpr TExtractOptions ExtractOption8 = 8;
 inline constexpr TExtractOptions ExtractOption16 = 16;
 
+// The texts of the extraction dialog and of the questions the component
+// asks, each "%s" standing for the entry name and "\n" for a line break.
+// English until the program hands over its own: the component knows no
+// translation files.
+struct TZipTexts {
+    // The extraction dialog's button, "&" before its access key.
+    std::string cancel = "&Cancel";
+    // The password request for an entry, and the request after a wrong one.
+    std::string newPassword = "A new password is required for \"%s\"";
+    std::string retryPassword = "Password is invalid, please retry ...";
+    // Asked when no password was given.
+    std::string noPassword = "No password was entered so the file will not be extracted...\n"
+                             "Do you wish to continue extracting other files?";
+    // Asked for an entry whose data fail their check.
+    std::string damaged = "\"%s\" may be corrupted (CRC error).\nExtract this file anyway? ...";
+    // Asked before an existing file is replaced (option 8): older than the
+    // entry, or as old or newer.
+    std::string older = "\"%s\" is older than the zipped file.\nOverwrite this file? ...";
+    std::string newer = "\"%s\" is the same age or newer than the zipped file.\n"
+                        "Do you really want to overwrite this file? ...";
+};
+
 // What the archive component works with. Everything referred to must
 // outlive the component.
 struct TZipServices {
@@ -115,6 +137,9 @@ public:
     TExtractOptions ExtractOptions = ExtractOption1;
     // Whether Extract shows its progress dialog.
     bool ShowProgressDialog = true;
+    // The texts of the dialog and the questions; the program may set them in
+    // its language before Extract.
+    TZipTexts Texts;
     // Texts Extract hands to the engine to choose the entries; emptied after
     // every completed extraction.
     std::vector<std::string> FileSpecs;

@@ -210,7 +210,7 @@ std::int32_t TZip::Extract() {
 
     m_callbackError = nullptr;
     if (ShowProgressDialog) {
-        ProgressDialog = std::make_unique<TProgressForm>(m_app, *this, Cancelled);
+        ProgressDialog = std::make_unique<TProgressForm>(m_app, *this, Cancelled, Texts.cancel);
         try {
             ProgressDialog->Show();
             m_app.ProcessMessages();
@@ -328,8 +328,8 @@ void TZip::AskForPassword(UnzCallbackInfo& info, const std::string& entry) {
     HideDialog();
     const std::string prompt =
         info.number == UNZ_PASSWORD_FIRST_REQUEST
-            ? ui::FormatText("A new password is required for \"%s\"", entry)
-            : std::string("Password is invalid, please retry ...");
+            ? ui::FormatText(Texts.newPassword, entry)
+            : Texts.retryPassword;
     const std::string answer = m_app.Port().InputQuery(m_app.Title(), prompt, "").value_or("");
     if (!answer.empty()) {
         PutText(info, answer);
@@ -338,9 +338,8 @@ void TZip::AskForPassword(UnzCallbackInfo& info, const std::string& entry) {
             --info.number;
         }
     } else {
-        if (m_app.MessageBox("No password was entered so the file will not be extracted...\n"
-                             "Do you wish to continue extracting other files?",
-                             "", ui::MsgButtons::YesNo, ui::MsgIcon::Question) != ui::MsgResult::Yes) {
+        if (m_app.MessageBox(Texts.noPassword, "", ui::MsgButtons::YesNo, ui::MsgIcon::Question) !=
+            ui::MsgResult::Yes) {
             Cancelled = true;
         }
         info.flag = 0;
@@ -352,8 +351,8 @@ void TZip::AskForPassword(UnzCallbackInfo& info, const std::string& entry) {
 void TZip::AskAboutDamage(UnzCallbackInfo& info, const std::string& entry) {
     HideDialog();
     const ui::MsgResult answer = m_app.MessageBox(
-        ui::FormatText("\"%s\" may be corrupted (CRC error).\nExtract this file anyway? ...", entry),
-        "", ui::MsgButtons::YesNoCancel, ui::MsgIcon::Question, 1);
+        ui::FormatText(Texts.damaged, entry), "", ui::MsgButtons::YesNoCancel,
+        ui::MsgIcon::Question, 1);
     if (answer == ui::MsgResult::Cancel) {
         Cancelled = true;
     } else {
@@ -377,15 +376,11 @@ void TZip::AskAboutOverwrite(UnzCallbackInfo& info, const std::string& entry) {
     HideDialog();
     ui::MsgResult answer;
     if ((info.flag & 1) != 0) {
-        answer = m_app.MessageBox(
-            ui::FormatText("\"%s\" is older than the zipped file.\nOverwrite this file? ...", entry),
-            "", ui::MsgButtons::YesNoCancel, ui::MsgIcon::Information);
+        answer = m_app.MessageBox(ui::FormatText(Texts.older, entry), "",
+                                  ui::MsgButtons::YesNoCancel, ui::MsgIcon::Information);
     } else {
-        answer = m_app.MessageBox(
-            ui::FormatText("\"%s\" is the same age or newer than the zipped file.\n"
-                           "Do you really want to overwrite this file? ...",
-                           entry),
-            "", ui::MsgButtons::YesNoCancel, ui::MsgIcon::Error, 1);
+        answer = m_app.MessageBox(ui::FormatText(Texts.newer, entry), "",
+                                  ui::MsgButtons::YesNoCancel, ui::MsgIcon::Error, 1);
     }
     if (answer == ui::MsgResult::Cancel) {
         info.number = 0;
