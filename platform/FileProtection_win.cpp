@@ -10,22 +10,11 @@ namespace {
 
 using SfcIsFileProtectedFunction = BOOL(WINAPI*)(HANDLE, LPCWSTR);
 
-// SfcIsFileProtected of sfc.dll, loaded once by full path from the system
-// folder (sfc.dll is not among the known DLLs, so a bare name could find a
-// planted one); null when the system has none.
+// SfcIsFileProtected of the system's sfc.dll, looked up once; null when the
+// system has none.
 SfcIsFileProtectedFunction SfcIsFileProtectedOfSystem() {
-    static const SfcIsFileProtectedFunction function = [] {
-        wchar_t folder[MAX_PATH] = {};
-        const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH) {
-            return SfcIsFileProtectedFunction{};
-        }
-        const std::wstring path = std::wstring(folder, length) + L"\\sfc.dll";
-        HMODULE sfc = ::LoadLibraryW(path.c_str());
-        return sfc == nullptr ? SfcIsFileProtectedFunction{}
-                              : reinterpret_cast<SfcIsFileProtectedFunction>(reinterpret_cast<void*>(
-                                    ::GetProcAddress(sfc, "SfcIsFileProtected")));
-    }();
+    static const auto function = reinterpret_cast<SfcIsFileProtectedFunction>(
+        win::SystemLibraryFunction(L"sfc.dll", "SfcIsFileProtected"));
     return function;
 }
 

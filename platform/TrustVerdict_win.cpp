@@ -13,20 +13,11 @@ namespace {
 
 using WinVerifyTrustFunction = LONG(WINAPI*)(HWND, GUID*, LPVOID);
 
-// WinVerifyTrust of wintrust.dll, loaded once by full path from the system
-// folder (it is not among the known DLLs); null when there is none.
+// WinVerifyTrust of the system's wintrust.dll, looked up once; null when
+// there is none.
 WinVerifyTrustFunction WinVerifyTrustOfSystem() {
-    static const WinVerifyTrustFunction function = [] {
-        wchar_t folder[MAX_PATH] = {};
-        const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH) {
-            return WinVerifyTrustFunction{};
-        }
-        HMODULE wintrust = ::LoadLibraryW((std::wstring(folder, length) + L"\\wintrust.dll").c_str());
-        return wintrust == nullptr ? WinVerifyTrustFunction{}
-                                   : reinterpret_cast<WinVerifyTrustFunction>(reinterpret_cast<void*>(
-                                         ::GetProcAddress(wintrust, "WinVerifyTrust")));
-    }();
+    static const auto function = reinterpret_cast<WinVerifyTrustFunction>(
+        win::SystemLibraryFunction(L"wintrust.dll", "WinVerifyTrust"));
     return function;
 }
 

@@ -42,4 +42,10 @@ std::string ErrorText(unsigned long errorCode);
 // ErrorText(GetLastError()).
 std::string LastErrorText();
 
+// The function `function` of the system library `library` ("sfc.dll"),
+// loaded from the system folder by full path and kept loaded: a library not
+// among the known DLLs, asked for by name, could be found elsewhere. Null
+// when either is missing.
+void* SystemLibraryFunction(const wchar_t* library, const char* function);
+
 } // namespace platform::win

@@ -127,4 +127,15 @@ std::string LastErrorText() {
     return ErrorText(::GetLastError());
 }
 
+void* SystemLibraryFunction(const wchar_t* library, const char* function) {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return nullptr;
+    }
+    HMODULE module = ::LoadLibraryW((std::wstring(folder, length) + L"\\" + library).c_str());
+    return module == nullptr ? nullptr
+                             : reinterpret_cast<void*>(::GetProcAddress(module, function));
+}
+
 } // namespace platform::win

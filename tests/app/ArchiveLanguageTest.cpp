@@ -30,21 +30,22 @@ protected:
             port.Answer(ui::MsgResult::Yes);
         }
     }
+    // A Polish installation clicked through, the dialog's Cancel kept.
     std::string cancelCaption;
-    void WatchTheDialog() {
+    void RunInPolish() {
         port.OnRealize = [this](ui::Form& form) {
             if (auto* dialog = dynamic_cast<TProgressForm*>(&form)) {
                 cancelCaption = dialog->CancelButton.Caption();
             }
         };
+        TForm1& w = Create("PLK");
+        AnswerEveryQuestion();
+        ui::Click(w, "btnStart");
     }
 };
 
 TEST_F(ArchiveLanguageTest, PolishQuestionsAndCancelWhenPolishIsChosen) {
-    WatchTheDialog();
-    TForm1& w = Create("PLK");
-    AnswerEveryQuestion();
-    ui::Click(w, "btnStart");
+    RunInPolish();
     ASSERT_EQ(port.Boxes().size(), 3u);
     EXPECT_EQ(port.Boxes()[0].request.text,
               "Plik „crc-error.txt” może być uszkodzony (błąd CRC).\nCzy mimo to wyodrębnić ten plik? ...");
@@ -62,10 +63,7 @@ TEST_F(ArchiveLanguageTest, EnglishForAFileWithoutTheSections) {
     std::string polish = ReadBytes(medium / "trans/poland.mdl");
     polish = polish.substr(0, polish.find("[msgZipCancel]"));
     medium.Write("trans/poland.mdl", polish);
-    WatchTheDialog();
-    TForm1& w = Create("PLK");
-    AnswerEveryQuestion();
-    ui::Click(w, "btnStart");
+    RunInPolish();
     ASSERT_EQ(port.Boxes().size(), 3u);
     EXPECT_EQ(port.Boxes()[0].request.text,
               "\"crc-error.txt\" may be corrupted (CRC error).\nExtract this file anyway? ...");

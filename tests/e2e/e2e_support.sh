@@ -58,6 +58,16 @@ expect_installed() {
     done
 }
 
+# wine_work_folder: makes $work, and removes it and the installed program's
+# registry key (of $wine_run, $prefix; view $view when set) when the script
+# ends, with whatever else $also_remove names.
+wine_work_folder() {
+    work=$(mktemp -d "${TMPDIR:-/tmp}/vg-e2e-XXXXXX")
+    key='HKLM\SOFTWARE\Varnek\Gerrix\16.0SR1'
+    trap '"$wine_run" "$prefix" reg delete "$key" /f ${view:+"/reg:$view"} >/dev/null 2>&1 || true
+          rm -rf "$work" ${also_remove:+"$also_remove"}' EXIT
+}
+
 # expect_log FILE LINE...: the saved log holds exactly these lines, each
 # ended by CR LF.
 expect_log() {

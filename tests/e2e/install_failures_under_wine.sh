@@ -16,13 +16,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=tests/e2e/e2e_support.sh
 source "$here/e2e_support.sh"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/vg-e2e-XXXXXX")
-key='HKLM\SOFTWARE\Varnek\Gerrix\16.0SR1'
-cleanup() {
-    "$wine_run" "$prefix" reg delete "$key" /f >/dev/null 2>&1 || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+wine_work_folder
 "$wine_run" "$prefix" reg delete "$key" /f >/dev/null 2>&1 || true
 
 work_on_copy "$medium"

@@ -21,14 +21,8 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=tests/e2e/e2e_support.sh
 source "$here/e2e_support.sh"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/vg-e2e-XXXXXX")
-key='HKLM\SOFTWARE\Varnek\Gerrix\16.0SR1'
 view=${VG_E2E_REGISTRY_VIEW:-64}
-cleanup() {
-    "$wine_run" "$prefix" reg delete "$key" /f "/reg:$view" >/dev/null 2>&1 || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+wine_work_folder
 
 target="$work/target"
 app_dir="$target/Programs/Varnek/Gerrix"

@@ -34,13 +34,7 @@ source "$here/e2e_support.sh"
 # four Wine, too, takes from there.
 names=(dwmapi cryptbase propsys userenv)
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/vg-e2e-XXXXXX")
-key='HKLM\SOFTWARE\Varnek\Gerrix\16.0SR1'
-cleanup() {
-    "$wine_run" "$prefix" reg delete "$key" /f >/dev/null 2>&1 || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+wine_work_folder
 markers() { find "$work" -name '*.loaded' -printf '%P\n' | sort; }
 plant() {
     for name in "$@"; do

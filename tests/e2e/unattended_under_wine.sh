@@ -27,14 +27,9 @@ translation="$trans/germany.mdl"
 # shellcheck source=tests/e2e/e2e_support.sh
 source "$here/e2e_support.sh"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/vg-e2e-XXXXXX")
-key='HKLM\SOFTWARE\Varnek\Gerrix\16.0SR1'
 logs="$prefix/drive_c/Logs"
-cleanup() {
-    "$wine_run" "$prefix" reg delete "$key" /f >/dev/null 2>&1 || true
-    rm -rf "$work" "$logs"
-}
-trap cleanup EXIT
+also_remove=$logs
+wine_work_folder
 rm -rf "$logs"
 
 work_on_copy "$medium"

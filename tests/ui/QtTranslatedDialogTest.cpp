@@ -8,8 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/TForm1.h"
-#include "localization/TTranslator.h"
+#include "TranslatedCancel.h"
 #include "ui/Application.h"
 #include "ui/qt/QtUiPort.h"
 #include "zip/TProgressForm.h"
@@ -21,14 +20,9 @@ TEST(QtTranslatedDialogTest, EveryLanguagesCancelFitsTheExtractionDialog) {
     int argc = 0;
     ui::QtUiPort port{argc, nullptr};
     ui::Application app{port, kApplicationTitle};
-    TTranslator translator{VG_DEMO_DIR};
     ui::Component owner(nullptr, "ZipFile");
     bool cancelled = false;
-    for (const auto& entry : TForm1::LanguageList()) {
-        const auto file = TTranslator::FileNameForRegion(entry.regionCode);
-        ASSERT_TRUE(file);
-        translator.LoadFile(*file);
-        const std::string caption = translator.TranslateOr("msgZipCancel", TZipTexts{}.cancel);
+    testing_support::ForEachLanguagesCancel([&](const std::string& file, const std::string& caption) {
         TProgressForm dialog(app, owner, cancelled, caption);
         QPushButton* button = nullptr;
         for (QWidget* widget : QApplication::allWidgets()) {
@@ -37,7 +31,7 @@ TEST(QtTranslatedDialogTest, EveryLanguagesCancelFitsTheExtractionDialog) {
                 button = qobject_cast<QPushButton*>(widget);
             }
         }
-        ASSERT_NE(button, nullptr) << *file;
+        ASSERT_NE(button, nullptr) << file;
         EXPECT_EQ(button->width(), 75) << "the button is 75 pixels wide at 96 dpi";
         QStyleOptionButton option;
         option.initFrom(button);
@@ -45,8 +39,8 @@ TEST(QtTranslatedDialogTest, EveryLanguagesCancelFitsTheExtractionDialog) {
         const QRect room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
         const int needed =
             button->fontMetrics().horizontalAdvance(QString::fromStdString(caption).remove('&'));
-        EXPECT_LE(needed, room.width()) << *file << ": \"" << caption << "\" is cut off";
-    }
+        EXPECT_LE(needed, room.width()) << file << ": \"" << caption << "\" is cut off";
+    });
 }
 
 } // namespace

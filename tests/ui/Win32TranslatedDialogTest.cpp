@@ -8,8 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/TForm1.h"
-#include "localization/TTranslator.h"
+#include "TranslatedCancel.h"
 #include "platform/Win32Text.h"
 #include "ui/Application.h"
 #include "ui/win32/Win32UiPort.h"
@@ -22,17 +21,12 @@ namespace {
 TEST(Win32TranslatedDialogTest, EveryLanguagesCancelFitsTheExtractionDialog) {
     ui::Win32UiPort port;
     ui::Application app{port, kApplicationTitle};
-    TTranslator translator{VG_DEMO_DIR};
     ui::Component owner(nullptr, "ZipFile");
     bool cancelled = false;
-    for (const auto& entry : TForm1::LanguageList()) {
-        const auto file = TTranslator::FileNameForRegion(entry.regionCode);
-        ASSERT_TRUE(file);
-        translator.LoadFile(*file);
-        const std::string caption = translator.TranslateOr("msgZipCancel", TZipTexts{}.cancel);
+    testing_support::ForEachLanguagesCancel([&](const std::string& file, const std::string& caption) {
         TProgressForm dialog(app, owner, cancelled, caption);
         HWND button = ui::win32::FindNamedWindow(ui::win32::FindFormWindow("ProgressForm"), "CancelButton");
-        ASSERT_NE(button, nullptr) << *file;
+        ASSERT_NE(button, nullptr) << file;
         RECT client{};
         GetClientRect(button, &client);
         EXPECT_EQ(client.right, 75) << "the button is 75 pixels wide at 96 dpi";
@@ -47,8 +41,8 @@ TEST(Win32TranslatedDialogTest, EveryLanguagesCancelFitsTheExtractionDialog) {
         SelectObject(dc, old);
         ReleaseDC(button, dc);
         const int margins = 2 * (GetSystemMetrics(SM_CXEDGE) + 2);
-        EXPECT_LE(needed.right + margins, client.right) << *file << ": \"" << caption << "\" is cut off";
-    }
+        EXPECT_LE(needed.right + margins, client.right) << file << ": \"" << caption << "\" is cut off";
+    });
 }
 
 } // namespace
