@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/ExitCode.h"
+#include "platform/Directory.h"
 #include "platform/Registry.h"
 #include "ui/Bevel.h"
 #include "ui/Button.h"
@@ -153,6 +154,17 @@ public:
     // exist. Raises platform::RegistryError "Invalid data type for '%s'" for
     // a value that is not a string.
     bool LookupTargetInstallation();
+
+    // What the library copy takes: with the key Libraries the listed files
+    // beside the program (a listed name that is no file there is missing,
+    // every other library beside the program unlisted), without it every
+    // library file beside the program. Entries in name order.
+    struct LibrarySelection {
+        std::vector<platform::DirEntry> copied;
+        std::vector<std::string> missing;
+        std::vector<platform::DirEntry> unlisted;
+    };
+    LibrarySelection SelectLibraries() const;
 
     // Steps of the installation run. CopyLibraries is true when every
     // library was copied; a listed library missing beside the program, one

@@ -67,6 +67,34 @@ void TForm1::btnStartClick() {
     m_runFinished = true;
 }
 
+TForm1::LibrarySelection TForm1::SelectLibraries() const {
+    const std::string sep = platform::PathSeparator();
+    auto beside = platform::EnumerateMatches(ProgramFolder + sep + platform::LibraryFilePattern());
+    std::sort(beside.begin(), beside.end(),
+              [](const platform::DirEntry& a, const platform::DirEntry& b) { return a.name < b.name; });
+    LibrarySelection selection;
+    for (const std::string& name : Libraries) {
+        const std::string path = ProgramFolder + sep + name;
+        if (name.find_first_of("/\\") != std::string::npos || name == "." || name == ".." ||
+            !platform::FileExists(path)) {
+            selection.missing.push_back(name);
+        } else {
+            selection.copied.push_back({name, path, false});
+        }
+    }
+    for (const platform::DirEntry& entry : beside) {
+        const bool listed = std::any_of(Libraries.begin(), Libraries.end(), [&](const std::string& name) {
+            return ui::SameText(name, entry.name);
+        });
+        if (!Libraries.empty() && !listed) {
+            selection.unlisted.push_back(entry);
+        } else if (Libraries.empty() && !entry.isDirectory) {
+            selection.copied.push_back(entry);
+        }
+    }
+    return selection;
+}
+
 bool TForm1::CopyLibraries() {
     const std::string systemFolder = platform::SystemFolder();
     AddLogLine(m_translator.Translate("msgCopyZipDll"));
@@ -85,32 +113,20 @@ bool TForm1::CopyLibraries() {
     const std::string notCopied = m_translator.Translate("msgNotCopied");
     bool ok = true;
 
-    // What is copied: the files the settings file lists, or every library
-    // beside the program.
-    std::vector<std::string> files;
-    const auto beside = platform::EnumerateMatches(libraries);
-    for (const std::string& name : Libraries) {
-        const std::string path = ProgramFolder + sep + name;
-        if (name.find_first_of("/\\") != std::string::npos || name == "." || name == ".." ||
-            !platform::FileExists(path)) {
-            AddFailureLines(notCopied + " (" + path + ")",
-                            "It is listed in the key Libraries of VG_Setup.ini but does not lie "
-                            "beside the program.");
-            ok = false;
-        } else {
-            files.push_back(path);
-        }
+    const LibrarySelection selection = SelectLibraries();
+    for (const std::string& name : selection.missing) {
+        AddFailureLines(notCopied + " (" + ProgramFolder + sep + name + ")",
+                        "It is listed in the key Libraries of VG_Setup.ini but does not lie "
+                        "beside the program.");
+        ok = false;
     }
-    for (const platform::DirEntry& entry : beside) {
-        const bool listed = std::any_of(Libraries.begin(), Libraries.end(), [&](const std::string& name) {
-            return ui::SameText(name, entry.name);
-        });
-        if (!Libraries.empty() && !listed) {
-            AddLogLine(entry.path + " is not listed in the key Libraries of VG_Setup.ini: it is "
-                                    "not copied.");
-        } else if (Libraries.empty() && !entry.isDirectory) {
-            files.push_back(entry.path);
-        }
+    for (const platform::DirEntry& entry : selection.unlisted) {
+        AddLogLine(entry.path + " is not listed in the key Libraries of VG_Setup.ini: it is "
+                                "not copied.");
+    }
+    std::vector<std::string> files;
+    for (const platform::DirEntry& entry : selection.copied) {
+        files.push_back(entry.path);
     }
     // A file the system protects is never replaced, whatever the medium
     // carries.

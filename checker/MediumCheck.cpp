@@ -13,7 +13,6 @@
 #include "platform/LocaleCodePage.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SystemFolder.h"
-#include "ui/Text.h"
 
 namespace {
 
@@ -170,42 +169,27 @@ void MediumCheck::CheckManuals() {
 void MediumCheck::CheckLibraries() {
     const std::string program = std::string("setup") + platform::ExecutableSuffix();
     const auto programKind = BinaryKind(PathOf(program));
-    const std::vector<std::string>& listed = m_context->form.Libraries;
-    std::vector<std::string> beside;
-    for (const auto& entry : platform::EnumerateMatches(PathOf(platform::LibraryFilePattern()))) {
+    const bool listed = !m_context->form.Libraries.empty();
+    // What the copy puts into the system folder, as the wizard decides it.
+    const TForm1::LibrarySelection selection = m_context->form.SelectLibraries();
+    for (const std::string& name : selection.missing) {
+        Problem(name + " is listed in the key Libraries of VG_Setup.ini but does not lie "
+                       "beside the program: the library step fails and nothing is unpacked; "
+                       "add the file or take it off the list.");
+    }
+    for (const platform::DirEntry& entry : selection.unlisted) {
         if (!entry.isDirectory) {
-            beside.push_back(entry.name);
+            Note(entry.name + " lies beside the program but is not listed in the key Libraries of "
+                              "VG_Setup.ini: it is not copied.");
         }
     }
-    std::sort(beside.begin(), beside.end());
-    auto isListed = [&](const std::string& name) {
-        return std::any_of(listed.begin(), listed.end(),
-                           [&](const std::string& item) { return ui::SameText(item, name); });
-    };
-    // What the copy puts into the system folder.
     std::vector<std::string> copied;
-    if (listed.empty()) {
-        copied = beside;
-    } else {
-        for (const std::string& name : listed) {
-            if (name.find_first_of("/\\") != std::string::npos || !platform::FileExists(PathOf(name))) {
-                Problem(name + " is listed in the key Libraries of VG_Setup.ini but does not lie "
-                               "beside the program: the library step fails and nothing is unpacked; "
-                               "add the file or take it off the list.");
-            } else {
-                copied.push_back(name);
-            }
-        }
-        for (const std::string& name : beside) {
-            if (!isListed(name)) {
-                Note(name + " lies beside the program but is not listed in the key Libraries of "
-                            "VG_Setup.ini: it is not copied.");
-            }
-        }
+    for (const platform::DirEntry& entry : selection.copied) {
+        copied.push_back(entry.name);
     }
     const std::string engine = platform::EngineLibraryName();
-    if (listed.empty() &&
-        std::none_of(beside.begin(), beside.end(), [&](const std::string& n) { return n != engine; })) {
+    if (!listed &&
+        std::none_of(copied.begin(), copied.end(), [&](const std::string& n) { return n != engine; })) {
         Note(std::string("No library file (") + platform::LibraryFilePattern() +
              ") but the engine lies beside the program: only the engine is copied into the "
              "system folder.");
@@ -222,9 +206,9 @@ void MediumCheck::CheckLibraries() {
             Ok(name + " (" + *kind + ") is copied into the system folder.");
         }
     }
-    if (listed.empty() && !beside.empty()) {
+    if (!listed && !copied.empty()) {
         std::string line = "Libraries=";
-        for (const std::string& name : beside) {
+        for (const std::string& name : copied) {
             line += (line.size() > 10 ? "," : "") + name;
         }
         Note("Every library file beside the program is copied into the system folder, also one "
