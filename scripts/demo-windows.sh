@@ -36,7 +36,7 @@ shots="$build/screenshots"
 mkdir -p "$shots"
 rm -f "$shots"/wizard*.png
 export VG_BUILD="$build" VG_SHOTS="$shots" VG_ROOT="$root"
-xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" bash -c '
+"$root/scripts/xvfb.sh" bash -c '
     set -euo pipefail
     windows_path() { printf "Z:%s" "${1//\//\\}"; }
     run() { "$VG_ROOT/scripts/wine-run.sh" "$WINEPREFIX" "$@"; }

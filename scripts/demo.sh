@@ -34,7 +34,7 @@ export VG_MEDIUM="$medium" VG_SHOTS="$shots"
 # The wizard runs the whole installation onto the demo target: a click on
 # Start, a screenshot of each page, a click on Finish (which saves the log).
 # Places are client coordinates of the window at 96 dpi.
-xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" bash -c '
+"$root/scripts/xvfb.sh" bash -c '
     set -u
     "$VG_MEDIUM/setup" &
     pid=$!

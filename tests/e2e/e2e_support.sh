@@ -101,8 +101,10 @@ open(path, "wb").write(bytes(data))
 PY
 }
 
-# This file, for the scripts that run under xvfb-run and source it again.
+# This file, for the scripts that run on a display of their own and source
+# it again; with_display COMMAND... runs COMMAND on a new Xvfb display.
 e2e_support=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/e2e_support.sh
+with_display() { "${e2e_support%/tests/e2e/e2e_support.sh}/scripts/xvfb.sh" "$@"; }
 
 # wait_for_window PID: prints the X window of the process once it is shown
 # (up to 30 s); fails and ends the process when none is.
@@ -126,7 +128,7 @@ wait_for_window() {
 # has ended; the program must end by itself after Finish. The wizard gets
 # the caller's environment (VG_REGISTRY_FILE, VG_SYSTEM_DIR, TMPDIR, LANG).
 click_through() {
-    xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" bash -c '
+    with_display bash -c '
         set -u
         source "$1"
         medium=$2

@@ -130,7 +130,7 @@ if [[ -n "$window" ]]; then
     rm -f "$shots/passive-progress.png"
     mkfifo "$medium/zz-hold.so"
     code=0
-    xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" bash -c '
+    with_display bash -c '
         set -u
         source "$1"
         medium=$2 shot=$3
