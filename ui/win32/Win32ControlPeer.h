@@ -16,6 +16,10 @@ inline constexpr UINT kDestroyRetired = WM_APP + 1;
 // wParam: the drop-down list's window.
 inline constexpr UINT kListClosedUp = WM_APP + 2;
 
+// Whether the user can put the focus on `window` of the form window `form`:
+// it is shown, and neither it nor a window it lies on is disabled.
+bool CanFocus(HWND form, HWND window);
+
 // The window styles of a form's window.
 DWORD FormStyle(const Form& form);
 DWORD FormExStyle(const Form& form);

@@ -168,6 +168,37 @@ COLORREF ToColorRef(Color color) {
     return RGB((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF);
 }
 
+BufferedPaint::BufferedPaint(HDC target, const RECT& area) : m_target(target), m_area(area) {
+    // Only the part the target shows is painted.
+    RECT shown{};
+    if (::GetClipBox(target, &shown) > NULLREGION) {
+        ::IntersectRect(&m_area, &area, &shown);
+    }
+    if (::IsRectEmpty(&m_area)) {
+        return;
+    }
+    m_dc = ::CreateCompatibleDC(target);
+    m_bitmap =
+        ::CreateCompatibleBitmap(target, m_area.right - m_area.left, m_area.bottom - m_area.top);
+    if (m_dc != nullptr && m_bitmap != nullptr) {
+        m_old = ::SelectObject(m_dc, m_bitmap);
+        ::SetWindowOrgEx(m_dc, m_area.left, m_area.top, nullptr);
+    }
+}
+BufferedPaint::~BufferedPaint() {
+    if (m_old != nullptr) {
+        ::BitBlt(m_target, m_area.left, m_area.top, m_area.right - m_area.left,
+                 m_area.bottom - m_area.top, m_dc, m_area.left, m_area.top, SRCCOPY);
+        ::SelectObject(m_dc, m_old);
+    }
+    if (m_bitmap != nullptr) {
+        ::DeleteObject(m_bitmap);
+    }
+    if (m_dc != nullptr) {
+        ::DeleteDC(m_dc);
+    }
+}
+
 GdiCache::~GdiCache() {
     for (const auto& [key, font] : m_fonts) {
         ::DeleteObject(font);

@@ -76,6 +76,26 @@ private:
     std::map<COLORREF, HBRUSH> m_brushes;
 };
 
+// An offscreen copy of a device context's area, copied back when it goes:
+// owner-drawn controls paint without flicker.
+class BufferedPaint {
+public:
+    BufferedPaint(HDC target, const RECT& area);
+    ~BufferedPaint();
+    BufferedPaint(const BufferedPaint&) = delete;
+    BufferedPaint& operator=(const BufferedPaint&) = delete;
+    // Where to paint: the copy, or the target itself when no copy could be
+    // made.
+    HDC Dc() const { return m_old != nullptr ? m_dc : m_target; }
+
+private:
+    HDC m_target;
+    RECT m_area;
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+};
+
 // The BITMAP resource of the program named `name`; nullptr when there is
 // none. The caller deletes it.
 HBITMAP LoadPicture(const std::string& name);
